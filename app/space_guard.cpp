@@ -1,0 +1,61 @@
+#include "app/space_guard.h"
+
+#include <algorithm>
+#include <cctype>
+#include <thread>
+
+namespace qnb {
+
+namespace {
+
+// Windows names are case-insensitive: "SETTING.JSON" is a ".json" file.
+bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
+    auto lower = [](unsigned char c) { return std::tolower(c); };
+    return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
+}
+
+}  // namespace
+
+bool KeptByGuard(const std::string& fullPath, const std::string& name1, const std::string& name2) {
+    const std::string first = name1.empty() ? "NULL_X" : name1;
+    const std::string second = name2.empty() ? "NULL_X" : name2;
+    for (const std::string& part : {first, second, std::string(".json"), std::string(".exe")}) {
+        if (ContainsIgnoringCase(fullPath, part)) return true;
+    }
+    return false;
+}
+
+int SpaceGuardRound(StoragePort& storage, FileSystem& files, const std::string& workspace,
+                    const std::string& name1, const std::string& name2) {
+    if (workspace.empty()) return 0;
+    auto space = storage.diskFreeSpace(workspace.substr(0, 1) + ":\\");
+    if (!space) return 0;  // unknown free space: never delete on a guess
+    uint64_t freeBytes = uint64_t{space->sectorsPerCluster} * space->bytesPerSector * space->freeClusters;
+    if (freeBytes >= kSpaceGuardThreshold) return 0;
+
+    int deleted = 0;
+    for (const DirectoryEntry& entry : files.list(workspace)) {
+        if (entry.attributes == kFileAttributeDirectory) continue;
+        std::string fullPath = workspace + entry.name;
+        if (KeptByGuard(fullPath, name1, name2)) continue;
+        if (files.deleteFile(fullPath)) ++deleted;  // failures are tried again next round
+    }
+    return deleted;
+}
+
+void RunSpaceGuard(const AppContext& context, StoragePort& storage, FileSystem& files,
+                   const std::atomic<bool>& exitFlag, const SavePathLookup& savePathOf, SpaceGuardTiming timing) {
+    while (!context.IsReady()) {
+        if (exitFlag) return;
+        std::this_thread::sleep_for(timing.readyPoll);
+    }
+    const std::string workspace = context.WorkspacePath();
+    const auto lookup = [&](const std::string& url) { return savePathOf ? savePathOf(url) : std::string(); };
+    while (!exitFlag) {
+        SpaceGuardRound(storage, files, workspace, lookup(context.SelectedImageUrl()), lookup(context.PackageUrl()));
+        std::this_thread::sleep_for(timing.period);
+    }
+}
+
+}  // namespace qnb

@@ -1,0 +1,30 @@
+// The file operations on a Linux host, for the native tests and the native
+// qnbdiag: a Windows path "D:\a\b" lives at ROOT/D/a/b; other paths are
+// taken as host paths with "\" read as "/".
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <string>
+
+namespace qnb {
+
+class HostFileSystem : public FileSystem {
+public:
+    explicit HostFileSystem(std::string driveRoot = "/") : driveRoot_(std::move(driveRoot)) {}
+
+    // The host path of a Windows path.
+    std::string HostPath(const std::string& path) const;
+
+    bool access(const std::string& path, int mode) override;
+    bool makeDirectory(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path) override;
+    bool writeFile(const std::string& path, std::string_view data) override;
+    std::vector<DirectoryEntry> list(const std::string& folder) override;
+    bool deleteFile(const std::string& path) override;
+
+private:
+    std::string driveRoot_;
+};
+
+}  // namespace qnb

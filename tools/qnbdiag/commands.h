@@ -1,0 +1,15 @@
+// The commands of qnbdiag; each takes the arguments after its name and
+// returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qnb::diag {
+
+using Arguments = std::vector<std::string>;
+
+int RunContext(const Arguments& args);
+int RunPayload(const Arguments& args);
+
+}  // namespace qnb::diag

@@ -1,0 +1,56 @@
+// qnbdiag: runs pieces of the real program from the command line, for
+// developers, tests, benchmarks and the demo.
+#include "tools/qnbdiag/commands.h"
+#include "tools/qnbdiag/json_output.h"
+
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#include "platform/text.h"
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "usage: qnbdiag COMMAND [ARGS]\n"
+    "  context                     initialise the application context and print it as JSON\n"
+    "  payload list [ARCHIVE]      list the payload archive (the program's own, or a 7z file)\n"
+    "  payload extract NAME TARGET [ARCHIVE]\n"
+    "                              write one entry of the payload archive to a file\n"
+    "The machine is the one described by QNB_SIM_MACHINE when it is set.\n";
+
+qnb::diag::Arguments CommandLine(int argc, char** argv) {
+    qnb::diag::Arguments args;
+#ifdef _WIN32
+    // The wide command line, so that Chinese paths arrive intact.
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide && i < count; ++i) args.push_back(qnb::text::Narrow(wide[i]));
+    LocalFree(wide);
+#else
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+#endif
+    return args;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qnb::diag::PrepareStandardOutput();
+    qnb::diag::Arguments args = CommandLine(argc, argv);
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "context") return qnb::diag::RunContext(args);
+    if (command == "payload") return qnb::diag::RunPayload(args);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
