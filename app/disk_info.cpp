@@ -90,7 +90,7 @@ void DiskInfo::ApplyDescriptor(const disk::DeviceDescriptor& d) {
     product = d.product.value_or("");
     revision = d.revision.value_or("");
     serial = d.serial.value_or("");
-    model = d.vendor ? vendor + " " + product : product;
+    model = vendor.empty() ? product : vendor + " " + product;
     fileBackedVirtual = busType == disk::kBusFileBackedVirtual;
 }
 

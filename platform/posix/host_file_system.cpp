@@ -29,7 +29,9 @@ bool HostFileSystem::access(const std::string& path, int mode) {
 }
 
 bool HostFileSystem::makeDirectory(const std::string& path) {
-    return ::mkdir(HostPath(path).c_str(), 0755) == 0;
+    // A drive is not a folder that can be made, as on Windows.
+    bool driveRoot = path.size() >= 2 && path.size() <= 3 && path[1] == ':';
+    return !driveRoot && ::mkdir(HostPath(path).c_str(), 0755) == 0;
 }
 
 std::optional<std::string> HostFileSystem::readFile(const std::string& path) {

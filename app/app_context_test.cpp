@@ -1,0 +1,216 @@
+#include "app/app_context.h"
+
+#include "app/test_support/machine_fixture.h"
+#include "app/test_support/pe_builder.h"
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <thread>
+
+namespace qnb {
+namespace {
+
+using test::MachineFixture;
+using test::MachineJson;
+
+const char kSetting[] = "D:\\Quenbrook\\Data\\SETTING.JSON";
+
+Json::Value ReadSetting(MachineFixture& machine, const std::string& path = kSetting) {
+    Json::Value root;
+    EXPECT_TRUE(Json::Reader().parse(machine.ReadFile(path), root)) << path;
+    return root;
+}
+
+TEST(AppContextInitialise, FreshMachine) {
+    MachineFixture machine(MachineJson("one-disk-c-d"));
+    AppContext context;
+    EXPECT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_TRUE(context.IsReady());
+    EXPECT_FALSE(context.IsPeMode());
+    EXPECT_EQ(context.SystemLetter(), 'C');
+    EXPECT_EQ(context.SystemDisk(), 0);
+    EXPECT_EQ(context.SystemPartition(), 1);
+    EXPECT_FALSE(context.SystemDiskIsGpt());
+    EXPECT_TRUE(context.Is64());
+    EXPECT_EQ(context.OsName(), "Windows 10");
+    EXPECT_EQ(context.OsTypeCode(), 64);
+    EXPECT_EQ(context.EditionName(), "专业版");
+    EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
+    EXPECT_EQ(context.WorkspaceResult(), 0);
+    EXPECT_TRUE(context.SameDisk());
+    EXPECT_EQ(machine.ReadFile(kSetting),
+              "{\r\n"
+              "   \"LocalPeUrl\" : \"\",\r\n"
+              "   \"Option\" : -1,\r\n"
+              "   \"QQLogFolder\" : \"\",\r\n"
+              "   \"SoftCount\" : 0,\r\n"
+              "   \"bLocalImage\" : false,\r\n"
+              "   \"bRepart\" : false,\r\n"
+              "   \"bSameDisk\" : true,\r\n"
+              "   \"bShowedNote\" : false,\r\n"
+              "   \"nSelDisk\" : 0,\r\n"
+              "   \"nSelPar\" : 1,\r\n"
+              "   \"nWIMPart\" : 0,\r\n"
+              "   \"strImagePath\" : \"\"\r\n"
+              "}\r\n");
+}
+
+TEST(AppContextInitialise, GptSystemDisk) {
+    MachineFixture machine(MachineJson("gpt-uefi"));
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_TRUE(context.SystemDiskIsGpt());
+    EXPECT_EQ(context.SystemPartition(), 3);
+    EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
+}
+
+TEST(AppContextInitialise, NoUsablePartitionLeavesTheContextNotReady) {
+    MachineFixture machine(MachineJson("exactly-10gib"));
+    AppContext context;
+    EXPECT_FALSE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_EQ(context.WorkspacePath(), "");
+    EXPECT_EQ(context.SystemDisk(), 0) << "the facts are still known";
+    EXPECT_FALSE(context.SaveHandoff());
+    EXPECT_FALSE(context.SelectCatalogueEntry(0)) << "refused while not ready";
+}
+
+TEST(AppContextInitialise, NoDiskLoads) {
+    MachineFixture machine(R"({"windows": {"dir": "C:\\Windows", "major": 6, "minor": 1}, "disks": [
+        {"number": 0, "bus_type": 11, "layout": false}]})");
+    AppContext context;
+    EXPECT_FALSE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_EQ(context.Major(), 0) << "nothing after the inventory runs";
+    EXPECT_EQ(context.OsName(), "未知操作系统");
+}
+
+TEST(AppContextInitialise, AnEarlierRunsFileIsReadThenRewritten) {
+    MachineFixture machine(MachineJson("second-disk-first"));
+    machine.WriteFile("E:\\Quenbrook\\Data\\SETTING.JSON",
+                      R"({"bRepart": true, "nRepartDisk": 1, "strRepartScript": "", "bRepartGPT": false,
+                          "bSameDisk": true, "LocalPeUrl": "http://pe.example/a.wim", "bShowedNote": true,
+                          "strImagePath": "old.gho", "Option": 0})");
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_EQ(context.WorkspaceResult(), 1);
+    EXPECT_TRUE(context.SameDisk()) << "from the file, not worked out again";
+    EXPECT_EQ(context.PackageUrl(), "http://pe.example/a.wim");
+    Json::Value file = ReadSetting(machine, "E:\\Quenbrook\\Data\\SETTING.JSON");
+    EXPECT_TRUE(file["bRepart"].asBool());
+    EXPECT_EQ(file["nRepartDisk"].asInt(), 1);
+    EXPECT_FALSE(file.isMember("nSelDisk"));
+    EXPECT_EQ(file["strImagePath"].asString(), "");
+    EXPECT_EQ(file["Option"].asInt(), -1);
+    EXPECT_TRUE(file["bShowedNote"].asBool());
+}
+
+TEST(AppContextInitialise, ACorruptEarlierFileIsReplacedAndSameDiskWorkedOut) {
+    MachineFixture machine(MachineJson("second-disk-first"));
+    machine.WriteFile("E:\\Quenbrook\\Data\\SETTING.JSON", "{\"bRepart\": tr");
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_FALSE(context.SameDisk()) << "E: is on the second disk";
+    Json::Value file = ReadSetting(machine, "E:\\Quenbrook\\Data\\SETTING.JSON");
+    EXPECT_FALSE(file["bSameDisk"].asBool());
+    EXPECT_EQ(file["nSelDisk"].asInt(), 0);
+}
+
+TEST(AppContextInitialise, PeModeWithAnInstalledWindows7) {
+    MachineFixture machine(MachineJson("pe-win7-x64"));
+    test::PeImageOptions v;
+    v.major = 6;
+    v.minor = 1;
+    machine.WriteFile("D:\\Windows\\SysWOW64\\ntdll.dll", test::AsString(test::BuildPeImage(v)));
+    v.pe32Plus = true;
+    machine.WriteFile("D:\\Windows\\System32\\ntdll.dll", test::AsString(test::BuildPeImage(v)));
+    machine.AddDrive('X');
+    machine.WriteFile("X:\\Windows\\System32\\ntdll.dll", "the environment's own");
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    EXPECT_TRUE(context.IsPeMode());
+    EXPECT_EQ(context.SystemLetter(), 'D');
+    EXPECT_EQ(context.SystemPartition(), 2);
+    EXPECT_EQ(context.Major(), 6);
+    EXPECT_EQ(context.Minor(), 1);
+    EXPECT_TRUE(context.Is64());
+    EXPECT_EQ(context.OsTypeCode(), 4);
+    EXPECT_EQ(context.ProductType(), 0u);
+    EXPECT_EQ(context.WorkspacePath(), "E:\\Quenbrook\\Data\\");
+}
+
+TEST(AppContextInitialise, PeModeWithoutAnyWindowsFindsTheSystemByItsPartitions) {
+    MachineFixture machine(MachineJson("pe-win7-x64"));
+    machine.MakeFolders("D:\\Windows\\system32\\config");  // but no ntdll.dll
+    AppContext context;
+    context.Initialise(machine.storage(), machine.system(), machine.files());
+    EXPECT_EQ(context.SystemDisk(), 0);
+    EXPECT_EQ(context.SystemPartition(), 2);
+    EXPECT_EQ(context.SystemLetter(), 'D');
+}
+
+class AppContextSetters : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+        std::vector<CatalogueEntry> entries(3);
+        for (int i = 0; i < 3; ++i) {
+            entries[i].index = i;
+            entries[i].url = "http://img.example/" + std::to_string(i) + ".gho";
+        }
+        context.SetCatalogue(entries, {});
+    }
+    MachineFixture machine{MachineJson("one-disk-c-d")};
+    AppContext context;
+};
+
+TEST_F(AppContextSetters, EachSetterRewritesTheFile) {
+    context.SetLocalImage("E:\\images\\win7.iso");
+    EXPECT_TRUE(ReadSetting(machine)["bLocalImage"].asBool());
+    EXPECT_EQ(ReadSetting(machine)["strImagePath"].asString(), "E:\\images\\win7.iso");
+
+    EXPECT_TRUE(context.SelectCatalogueEntry(1));
+    EXPECT_FALSE(ReadSetting(machine)["bLocalImage"].asBool());
+    EXPECT_EQ(ReadSetting(machine)["strImagePath"].asString(), "E:\\images\\win7.iso") << "kept until the image is set";
+    EXPECT_EQ(context.SelectedImageUrl(), "http://img.example/1.gho");
+
+    context.SetImageFile("D:\\Quenbrook\\Data\\win10.gho");
+    EXPECT_EQ(ReadSetting(machine)["strImagePath"].asString(), "win10.gho");
+    context.SetImageFile("plain.wim");
+    EXPECT_EQ(context.ImagePath(false), "plain.wim");
+    EXPECT_EQ(context.ImagePath(true), "D:\\Quenbrook\\Data\\plain.wim");
+
+    context.SetWimIndex(3);
+    EXPECT_EQ(ReadSetting(machine)["nWIMPart"].asInt(), 3);
+    context.SetOption(1);
+    EXPECT_EQ(ReadSetting(machine)["Option"].asInt(), 1);
+    context.SetQqFolder("88888888");
+    EXPECT_EQ(ReadSetting(machine)["QQLogFolder"].asString(), "88888888");
+    context.SetNoteShown();
+    EXPECT_TRUE(ReadSetting(machine)["bShowedNote"].asBool());
+    context.SetPackageUrl("http://pe.example/TessalyPE.wim");
+    EXPECT_EQ(ReadSetting(machine)["LocalPeUrl"].asString(), "http://pe.example/TessalyPE.wim");
+    EXPECT_EQ(ReadSetting(machine)["SoftCount"].asInt(), 0);
+}
+
+TEST_F(AppContextSetters, PackageUrlPrefersThisRunsAnswer) {
+    context.SetPackageUrl("");
+    EXPECT_EQ(context.PackageUrl(), "");
+    context.SetPackageUrl("http://pe.example/new.wim");
+    EXPECT_EQ(context.PackageUrl(), "http://pe.example/new.wim");
+}
+
+TEST_F(AppContextSetters, SavesFromManyThreadsNeverTearTheFile) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) context.SetWimIndex(t * 1000 + i);
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    int last = ReadSetting(machine)["nWIMPart"].asInt();
+    EXPECT_EQ(last % 1000, 49);
+    EXPECT_EQ(context.Handoff().wimPart, last);
+}
+
+}  // namespace
+}  // namespace qnb

@@ -1,0 +1,157 @@
+#include "app/handoff_file.h"
+
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+namespace qnb {
+namespace {
+
+HandoffValues FreshMachine() {
+    HandoffValues v;
+    v.selDisk = 0;
+    v.selPar = 1;
+    return v;
+}
+
+TEST(HandoffRender, FreshMachineBytes) {
+    EXPECT_EQ(RenderHandoff(FreshMachine()),
+              "{\r\n"
+              "   \"LocalPeUrl\" : \"\",\r\n"
+              "   \"Option\" : -1,\r\n"
+              "   \"QQLogFolder\" : \"\",\r\n"
+              "   \"SoftCount\" : 0,\r\n"
+              "   \"bLocalImage\" : false,\r\n"
+              "   \"bRepart\" : false,\r\n"
+              "   \"bSameDisk\" : true,\r\n"
+              "   \"bShowedNote\" : false,\r\n"
+              "   \"nSelDisk\" : 0,\r\n"
+              "   \"nSelPar\" : 1,\r\n"
+              "   \"nWIMPart\" : 0,\r\n"
+              "   \"strImagePath\" : \"\"\r\n"
+              "}\r\n");
+}
+
+TEST(HandoffRender, SameLayoutAsJsoncppsStyledWriter) {
+    HandoffValues v = FreshMachine();
+    v.imagePath = "win10_x64.gho";
+    v.localPeUrl = "http://dl.example/pe/TessalyPE.wim?v=3&x=\"q\"";
+    v.option = 2;
+    v.wimPart = 4;
+    v.qqLogFolder = "12345678";
+    v.sameDisk = false;
+    v.showedNote = true;
+    Json::Value root;
+    Json::Reader().parse(RenderHandoff(v), root);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    std::string styled = Json::StyledWriter().write(root);
+#pragma GCC diagnostic pop
+    EXPECT_EQ(RenderHandoff(v), text::ToCrLf(styled));
+}
+
+TEST(HandoffRender, TextsAreRawAnsiBytes) {
+    HandoffValues v = FreshMachine();
+    v.imagePath = "D:\\镜像\\系统.iso";
+    std::string file = RenderHandoff(v);
+    // GBK bytes as they are, backslashes escaped as JSON wants.
+    EXPECT_NE(file.find("\"strImagePath\" : \"D:\\\\\xBE\xB5\xCF\xF1\\\\\xCF\xB5\xCD\xB3.iso\""), std::string::npos)
+        << file;
+    EXPECT_EQ(file.find("\\u"), std::string::npos);
+}
+
+TEST(HandoffRender, RepartitionGroupReplacesTheTarget) {
+    HandoffValues v = FreshMachine();
+    v.repart = true;
+    v.repartDisk = 1;
+    v.repartScript = "select disk 1";
+    std::string file = RenderHandoff(v);
+    EXPECT_NE(file.find("\"nRepartDisk\" : 1,"), std::string::npos);
+    EXPECT_NE(file.find("\"strRepartScript\" : \"select disk 1\"\r\n}"), std::string::npos);
+    EXPECT_NE(file.find("\"bRepartGPT\" : false,"), std::string::npos);
+    EXPECT_EQ(file.find("nSelDisk"), std::string::npos);
+    EXPECT_EQ(file.find("nSelPar"), std::string::npos);
+}
+
+TEST(HandoffLoad, TakesOverWhatSurvivesARun) {
+    HandoffValues earlier = FreshMachine();
+    earlier.selDisk = 2;
+    earlier.selPar = 3;
+    earlier.imagePath = "x.gho";
+    earlier.localImage = true;
+    earlier.wimPart = 5;
+    earlier.sameDisk = false;
+    earlier.option = 0;
+    earlier.qqLogFolder = "q";
+    earlier.localPeUrl = "http://pe.example/新.wim";
+    earlier.showedNote = true;
+
+    HandoffValues v;  // as the inventory and the defaults left it
+    v.selDisk = 0;
+    v.selPar = 1;
+    v.imagePath = "now.gho";
+    v.localImage = true;
+    v.wimPart = 2;
+    ASSERT_TRUE(ApplyEarlierHandoff(RenderHandoff(earlier), v));
+    EXPECT_EQ(v.selDisk, 2);
+    EXPECT_EQ(v.selPar, 3);
+    EXPECT_EQ(v.imagePath, "") << "the image choice never survives a run";
+    EXPECT_FALSE(v.localImage);
+    EXPECT_EQ(v.wimPart, 0);
+    EXPECT_FALSE(v.sameDisk);
+    EXPECT_EQ(v.option, -1) << "not read";
+    EXPECT_EQ(v.qqLogFolder, "") << "not read";
+    EXPECT_EQ(v.localPeUrl, "http://pe.example/新.wim");
+    EXPECT_TRUE(v.showedNote);
+}
+
+TEST(HandoffLoad, RepartitionFileKeepsTheInventorysTarget) {
+    HandoffValues v = FreshMachine();
+    ASSERT_TRUE(ApplyEarlierHandoff(
+        R"({"bRepart": true, "nRepartDisk": 1, "strRepartScript": "s", "bRepartGPT": true, "nSelDisk": 7})", v));
+    EXPECT_TRUE(v.repart);
+    EXPECT_EQ(v.repartDisk, 1);
+    EXPECT_EQ(v.repartScript, "s");
+    EXPECT_TRUE(v.repartGpt);
+    EXPECT_EQ(v.selDisk, 0);
+    std::string next = RenderHandoff(v);
+    EXPECT_NE(next.find("\"nRepartDisk\" : 1"), std::string::npos);
+    EXPECT_EQ(next.find("nSelDisk"), std::string::npos);
+}
+
+TEST(HandoffLoad, MissingKeysReadAsNull) {
+    HandoffValues v = FreshMachine();
+    v.localPeUrl = "kept?";
+    ASSERT_TRUE(ApplyEarlierHandoff("{}", v));
+    EXPECT_FALSE(v.repart);
+    EXPECT_EQ(v.selDisk, 0);
+    EXPECT_EQ(v.selPar, 0) << "a missing nSelPar reads as 0";
+    EXPECT_FALSE(v.sameDisk);
+    EXPECT_EQ(v.localPeUrl, "");
+}
+
+TEST(HandoffLoad, BrokenFilesChangeNothing) {
+    const char* broken[] = {
+        "",
+        "{\"bRepart\": fal",
+        "[1, 2]",
+        "\"text\"",
+        R"({"bRepart": "yes"})",
+        R"({"nSelDisk": "0"})",
+        R"({"nSelPar": 1.5})",
+        R"({"LocalPeUrl": 5})",
+        R"({"bSameDisk": 1})",
+        R"({"bRepart": true, "strRepartScript": []})",
+    };
+    for (const char* file : broken) {
+        HandoffValues v = FreshMachine();
+        v.imagePath = "chosen";
+        EXPECT_FALSE(ApplyEarlierHandoff(file, v)) << file;
+        EXPECT_EQ(v.imagePath, "chosen") << file;
+        EXPECT_EQ(v.selPar, 1) << file;
+    }
+}
+
+}  // namespace
+}  // namespace qnb
