@@ -35,7 +35,7 @@ MachineFixture::MachineFixture(const std::string& json) : root_(MakeRoot()), fil
     auto machine = sim::ParseMachine(json, &error);
     if (!machine) {
         ADD_FAILURE() << "bad machine description: " << error;
-        machine = sim::Machine{};
+        machine = sim::MachineDescription{};
     }
     for (const sim::Disk& d : machine->disks) {
         for (const sim::Partition& p : d.partitions) {

@@ -120,7 +120,7 @@ Windows ParseWindows(const Json::Value& v) {
 
 }  // namespace
 
-std::optional<Machine> ParseMachine(std::string_view json, std::string* error) {
+std::optional<MachineDescription> ParseMachine(std::string_view json, std::string* error) {
     Json::CharReaderBuilder builder;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
@@ -130,7 +130,7 @@ std::optional<Machine> ParseMachine(std::string_view json, std::string* error) {
         return std::nullopt;
     }
     try {
-        Machine machine;
+        MachineDescription machine;
         if (root.isMember("windows")) machine.windows = ParseWindows(root["windows"]);
         if (!root["disks"].isNull() && !root["disks"].isArray()) throw Invalid{"\"disks\" must be a list"};
         for (const Json::Value& d : root["disks"]) machine.disks.push_back(ParseDisk(d));

@@ -54,12 +54,12 @@ struct Windows {
     bool pe = false;
 };
 
-struct Machine {
+struct MachineDescription {
     std::optional<Windows> windows;  // nothing: the real system answers
     std::vector<Disk> disks;
 };
 
 // Nothing, with a reason in *error, when the text is not a valid description.
-std::optional<Machine> ParseMachine(std::string_view json, std::string* error);
+std::optional<MachineDescription> ParseMachine(std::string_view json, std::string* error);
 
 }  // namespace qnb::sim

@@ -126,7 +126,7 @@ private:
 
 }  // namespace
 
-SimStorage::SimStorage(Machine machine, StoragePort* fallback)
+SimStorage::SimStorage(MachineDescription machine, StoragePort* fallback)
     : machine_(std::move(machine)), fallback_(fallback) {}
 
 std::string SimStorage::VolumeName(const Disk& disk, size_t partitionIndex) {

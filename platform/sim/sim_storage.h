@@ -11,7 +11,7 @@ namespace qnb::sim {
 
 class SimStorage : public StoragePort {
 public:
-    explicit SimStorage(Machine machine, StoragePort* fallback = nullptr);
+    explicit SimStorage(MachineDescription machine, StoragePort* fallback = nullptr);
 
     std::unique_ptr<Device> open(const std::string& path, DeviceOpen mode) override;
     std::vector<std::string> volumes() override;
@@ -36,7 +36,7 @@ private:
     static char LetterOf(const std::string& path);
     uint32_t BusTypeFor(const Disk& disk, char letter) const;
 
-    Machine machine_;
+    MachineDescription machine_;
     StoragePort* fallback_;
 };
 

@@ -1,9 +1,47 @@
 #include "platform/win32/storage_win32.h"
 
+#include "platform/disk_structures.h"
 #include "platform/text.h"
 #include "platform/win32/handles.h"
 
+#include <winioctl.h>
+
+#include <cstddef>
+
 namespace qnb::win32 {
+
+// The decoders read the answers at fixed offsets; they must be Windows' own,
+// in the 32-bit and the 64-bit build alike.
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset) == 12);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset) == 24);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) == 28);
+static_assert(sizeof(DISK_GEOMETRY) == disk::kGeometryAnswerSize);
+static_assert(sizeof(DISK_GEOMETRY_EX) == disk::kGeometryExAnswerSize);
+static_assert(offsetof(DISK_GEOMETRY_EX, DiskSize) == 24);
+static_assert(offsetof(DISK_GEOMETRY, BytesPerSector) == 20);
+static_assert(sizeof(STORAGE_DEVICE_NUMBER) == disk::kDeviceNumberAnswerSize);
+static_assert(offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry) == disk::kLayoutExHeaderSize);
+static_assert(sizeof(PARTITION_INFORMATION_EX) == disk::kLayoutExEntrySize);
+static_assert(offsetof(PARTITION_INFORMATION_EX, StartingOffset) == 8);
+static_assert(offsetof(PARTITION_INFORMATION_EX, PartitionLength) == 16);
+static_assert(offsetof(PARTITION_INFORMATION_EX, PartitionNumber) == 24);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Mbr) == 32);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Gpt) == 32);
+static_assert(offsetof(PARTITION_INFORMATION_MBR, BootIndicator) == 1);
+static_assert(sizeof(PARTITION_INFORMATION_GPT) == disk::kGptEntrySize);
+static_assert(sizeof(DRIVE_LAYOUT_INFORMATION_GPT) == disk::kGptHeaderSize);
+static_assert(offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) == disk::kLayoutHeaderSize);
+static_assert(sizeof(PARTITION_INFORMATION) == disk::kLayoutEntrySize);
+static_assert(offsetof(PARTITION_INFORMATION, PartitionNumber) == 20);
+static_assert(offsetof(PARTITION_INFORMATION, PartitionType) == 24);
+static_assert(offsetof(PARTITION_INFORMATION, BootIndicator) == 25);
+static_assert(IOCTL_DISK_UPDATE_PROPERTIES == ioctl::kDiskUpdateProperties);
+static_assert(IOCTL_STORAGE_QUERY_PROPERTY == ioctl::kStorageQueryProperty);
+static_assert(IOCTL_DISK_GET_DRIVE_GEOMETRY_EX == ioctl::kDiskGetDriveGeometryEx);
+static_assert(IOCTL_DISK_GET_DRIVE_GEOMETRY == ioctl::kDiskGetDriveGeometry);
+static_assert(IOCTL_DISK_GET_DRIVE_LAYOUT_EX == ioctl::kDiskGetDriveLayoutEx);
+static_assert(IOCTL_DISK_GET_DRIVE_LAYOUT == ioctl::kDiskGetDriveLayout);
+static_assert(IOCTL_STORAGE_GET_DEVICE_NUMBER == ioctl::kStorageGetDeviceNumber);
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "app/app_context.h"
 #include "tools/qnbdiag/commands.h"
 #include "tools/qnbdiag/json_output.h"
-#include "tools/qnbdiag/machine_ports.h"
+#include "platform/sim/sim_machine.h"
 
 namespace qnb::diag {
 
@@ -55,13 +55,13 @@ int RunContext(const Arguments& args) {
         return 2;
     }
     std::string error;
-    auto ports = OpenMachinePorts(&error);
-    if (!ports) {
+    auto machine = sim::OpenMachineFromEnvironment(&error);
+    if (!machine) {
         PrintError(error);
         return 1;
     }
     AppContext& context = g_context;
-    context.Initialise(ports->storage(), ports->system(), ports->files());
+    context.Initialise(machine->storage(), machine->system(), machine->files());
 
     Json::Value j(Json::objectValue);
     j["ready"] = context.IsReady();

