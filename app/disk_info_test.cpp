@@ -351,3 +351,41 @@ TEST(Inventory, BusTypeOfVolumeAndUnusedLetters) {
 
 }  // namespace
 }  // namespace qnb
+
+namespace qnb {
+namespace {
+
+// The real system's answers for letters a description does not list must
+// never be taken for partitions of the simulated disks.
+class EveryDeviceIsDiskZero : public StoragePort {
+public:
+    class AnyDevice : public Device {
+    public:
+        std::optional<Bytes> control(uint32_t code, const Bytes&, size_t) override {
+            if (code == ioctl::kStorageGetDeviceNumber) return disk::EncodeDeviceNumber({7, 0, 3});
+            return std::nullopt;
+        }
+    };
+    std::unique_ptr<Device> open(const std::string&, DeviceOpen) override { return std::make_unique<AnyDevice>(); }
+    std::vector<std::string> volumes() override { return {}; }
+    std::vector<std::string> volumePathNames(const std::string&) override { return {}; }
+    std::optional<VolumeInformation> volumeInformation(const std::string&) override { return VolumeInformation{"real", "NTFS"}; }
+    std::optional<uint64_t> freeBytesAvailable(const std::string&) override { return 7; }
+    std::optional<ClusterSpace> diskFreeSpace(const std::string&) override { return std::nullopt; }
+    std::string logicalDriveStrings() override { return std::string("C:\\\0Q:\\\0", 8); }
+    unsigned driveType(const std::string&) override { return 3; }
+};
+
+TEST(SimulatedDisks, UnlistedLettersNeverJoinThem) {
+    EveryDeviceIsDiskZero real;
+    sim::SimStorage storage(*sim::ParseMachine(MachineJson("gpt-uefi"), nullptr), &real);
+    DiskInfo d;
+    ASSERT_TRUE(d.Load(storage, 0));
+    EXPECT_EQ(d.partitions[2].letter, 'C');
+    EXPECT_EQ(d.partitions[2].free, 35 * kGiB);
+    EXPECT_FALSE(d.HasLetter('Q'));
+    EXPECT_EQ(storage.freeBytesAvailable("Q:\\"), 7u) << "volume queries of unlisted letters are the real system's";
+}
+
+}  // namespace
+}  // namespace qnb

@@ -181,7 +181,8 @@ std::unique_ptr<Device> SimStorage::open(const std::string& path, DeviceOpen mod
     if (w && w->pe && letter && std::toupper(static_cast<unsigned char>(w->dir[0])) == letter) {
         return std::make_unique<SimDevice>(nullptr, nullptr, disk::kBusVirtual);
     }
-    if (letter && fallback_) return fallback_->open(path, mode);
+    // A letter the description does not list is on no simulated disk; the
+    // real system's device answers (Wine's) must not be matched against them.
     return nullptr;
 }
 

@@ -1,7 +1,8 @@
 // Storage queries answered from a machine description, as raw IOCTL answers
-// so that the inventory decodes them with its real code. Letters that the
-// description does not list go to the fallback (the real system under Wine),
-// when there is one.
+// so that the inventory decodes them with its real code. For letters that
+// the description does not list, the volume queries (free space, label,
+// drive type) go to the fallback (the real system under Wine) when there is
+// one; their devices are on no simulated disk and do not open.
 #pragma once
 
 #include "platform/sim/machine_description.h"

@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""The demo: the program's start-up on simulated machines, under Wine.
+
+For each machine it runs the Windows build's real AppContext initialisation
+(qnbdiag context), then the program itself, and shows what they found (disks,
+Windows, the workspace folder) and what they wrote (SETTING.JSON and the note
+beside the workspace folder).
+"""
+
+import argparse
+import json
+import os
+import shutil
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from machine_drives import MachineDrives, machine_path  # noqa: E402
+from winebox import WineBox  # noqa: E402
+
+GiB = 1 << 30
+
+
+def size(n):
+    return "%.1f GiB" % (n / GiB) if n >= GiB / 10 else "%d MiB" % (n >> 20)
+
+
+def show_context(context):
+    print("  Windows     %s (%s位), 类型码 %d, 系统盘 %s: (磁盘 %d 分区 %d)%s" % (
+        " ".join(filter(None, [context["os_name"], context["edition"]])), "64" if context["is64"] else "32",
+        context["os_type"],
+        context["system_letter"], context["system_disk"], context["system_partition"],
+        "  [PE 模式]" if context["pe_mode"] else ""))
+    for disk in context["disks"]:
+        print("  磁盘 %d  %-26s %s  %s  bus %d%s" % (
+            disk["number"], disk["model"] or "(无型号)", size(disk["size"]), disk["style"].upper(), disk["bus_type"],
+            "  (SSD)" if disk["seek_penalty"] == 0 else ""))
+        for p in disk["partitions"]:
+            kind = ("GPT kind %d" % p["gpt_kind"]) if disk["style"] == "gpt" else (
+                "type %02X%s%s" % (p["mbr_type"], " active" if p["active"] else "", " logical" if p["logical"] else ""))
+            print("      #%-2d %-2s %-6s %-10s %10s free of %10s  %s" % (
+                p["number"], (p["letter"] + ":") if p["letter"] else "--", p["fs"] or "", p["label"] or "",
+                size(p["free"]), size(p["length"]), kind))
+    result = {1: "找到上次的文件夹", 0: "新建", -1: "没有可用分区"}[context["choose_result"]]
+    print("  工作目录    %s  (%s, 与系统同盘: %s)" % (context["workspace"] or "(无)", result,
+                                              "是" if context["same_disk"] else "否"))
+    print("  就绪        %s" % ("是" if context["ready"] else "否: 程序初始化失败"))
+
+
+def show_file(title, path, encoding):
+    if not os.path.exists(path):
+        print("  %s: (没有写)" % title)
+        return
+    with open(path, "rb") as f:
+        data = f.read()
+    print("  %s (%d 字节, %s, %s):" % (title, len(data), encoding, "CR LF" if b"\r\n" in data else "LF"))
+    for line in data.decode(encoding).splitlines():
+        print("    | " + line)
+
+
+def demo_machine(box, build, name, prepare=None):
+    print("\n== %s ==" % name)
+    with MachineDrives(box, machine_path(name), extra=["X"] if name.startswith("pe-") else []) as drives:
+        if prepare:
+            prepare(drives)
+        result = box.run([os.path.join(build, "tools", "qnbdiag", "qnbdiag.exe"), "context"], env=drives.env(),
+                         capture_output=True)
+        if result.returncode != 0:
+            print(result.stderr.decode("utf-8", "replace"))
+            return False
+        context = json.loads(result.stdout.decode("utf-8"))
+        show_context(context)
+        workspace = context["workspace"]
+        if not workspace:
+            return True
+        setting = drives.host(workspace + "SETTING.JSON")
+        note = drives.host(workspace[:3] + "Quenbrook\\请勿删除！关于本文件夹的说明.txt")
+        os.remove(setting)
+        # The program itself: start-up builds the same context and writes SETTING.JSON again.
+        program = box.run([os.path.join(build, "app", "QNBReinstaller.exe")], env=drives.env())
+        print("  QNBReinstaller.exe 退出码 %d" % program.returncode)
+        show_file("SETTING.JSON (程序写的)", setting, "gbk")
+        show_file("说明文件", note, "gbk")
+    return True
+
+
+def install_windows7(build):
+    def prepare(drives):
+        for folder, arch in (("System32", "x86_64"), ("SysWOW64", "i686")):
+            target = drives.host("D:\\Windows\\" + folder)
+            os.makedirs(target, exist_ok=True)
+            shutil.copy(os.path.join(build, "testbed", "ntdll-6.1-%s.dll" % arch), os.path.join(target, "ntdll.dll"))
+        os.makedirs(drives.host("X:\\Windows\\System32"), exist_ok=True)
+    return prepare
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", required=True, help="the win64 build folder")
+    args = parser.parse_args()
+    ok = True
+    with WineBox("qnb-demo") as box:
+        box.hide_system_ntdll()
+        ok &= demo_machine(box, args.build, "second-disk-first")
+        ok &= demo_machine(box, args.build, "gpt-uefi")
+        ok &= demo_machine(box, args.build, "pe-win7-x64", install_windows7(args.build))
+        ok &= demo_machine(box, args.build, "exactly-10gib")
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
