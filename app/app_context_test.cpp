@@ -1,5 +1,6 @@
 #include "app/app_context.h"
 
+#include "app/test_support/fresh_setting.h"
 #include "app/test_support/machine_fixture.h"
 #include "app/test_support/pe_builder.h"
 
@@ -39,21 +40,7 @@ TEST(AppContextInitialise, FreshMachine) {
     EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
     EXPECT_EQ(context.WorkspaceResult(), 0);
     EXPECT_TRUE(context.SameDisk());
-    EXPECT_EQ(machine.ReadFile(kSetting),
-              "{\r\n"
-              "   \"LocalPeUrl\" : \"\",\r\n"
-              "   \"Option\" : -1,\r\n"
-              "   \"QQLogFolder\" : \"\",\r\n"
-              "   \"SoftCount\" : 0,\r\n"
-              "   \"bLocalImage\" : false,\r\n"
-              "   \"bRepart\" : false,\r\n"
-              "   \"bSameDisk\" : true,\r\n"
-              "   \"bShowedNote\" : false,\r\n"
-              "   \"nSelDisk\" : 0,\r\n"
-              "   \"nSelPar\" : 1,\r\n"
-              "   \"nWIMPart\" : 0,\r\n"
-              "   \"strImagePath\" : \"\"\r\n"
-              "}\r\n");
+    EXPECT_EQ(machine.ReadFile(kSetting), test::FreshSetting(0, 1, true));
 }
 
 TEST(AppContextInitialise, GptSystemDisk) {

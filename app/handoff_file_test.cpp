@@ -1,5 +1,6 @@
 #include "app/handoff_file.h"
 
+#include "app/test_support/fresh_setting.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
@@ -16,21 +17,7 @@ HandoffValues FreshMachine() {
 }
 
 TEST(HandoffRender, FreshMachineBytes) {
-    EXPECT_EQ(RenderHandoff(FreshMachine()),
-              "{\r\n"
-              "   \"LocalPeUrl\" : \"\",\r\n"
-              "   \"Option\" : -1,\r\n"
-              "   \"QQLogFolder\" : \"\",\r\n"
-              "   \"SoftCount\" : 0,\r\n"
-              "   \"bLocalImage\" : false,\r\n"
-              "   \"bRepart\" : false,\r\n"
-              "   \"bSameDisk\" : true,\r\n"
-              "   \"bShowedNote\" : false,\r\n"
-              "   \"nSelDisk\" : 0,\r\n"
-              "   \"nSelPar\" : 1,\r\n"
-              "   \"nWIMPart\" : 0,\r\n"
-              "   \"strImagePath\" : \"\"\r\n"
-              "}\r\n");
+    EXPECT_EQ(RenderHandoff(FreshMachine()), test::FreshSetting(0, 1, true));
 }
 
 TEST(HandoffRender, SameLayoutAsJsoncppsStyledWriter) {
