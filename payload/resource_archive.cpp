@@ -171,10 +171,16 @@ bool CResourceArchive::LoadFromMemory(const uint8_t* bytes, size_t size) {
         std::u16string name;
         for (UInt32 i = 0; i < db.NumFiles; ++i) {
             if (SzArEx_IsDir(&db, i)) continue;
-            size_t length = SzArEx_GetFileNameUtf16(&db, i, nullptr);
-            name.resize(length);
-            SzArEx_GetFileNameUtf16(&db, i, reinterpret_cast<UInt16*>(name.data()));
-            if (!name.empty()) name.pop_back();  // the terminating NUL
+            // An archive may come without a names table; its entries are
+            // then nameless (and cannot be asked for by name).
+            size_t length = 1;
+            name.clear();
+            if (db.FileNameOffsets) {
+                length = SzArEx_GetFileNameUtf16(&db, i, nullptr);
+                name.resize(length);
+                SzArEx_GetFileNameUtf16(&db, i, reinterpret_cast<UInt16*>(name.data()));
+                if (!name.empty()) name.pop_back();  // the terminating NUL
+            }
 
             ArchiveEntry entry;
             entry.name = name;
