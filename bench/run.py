@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Benchmarks, run on demand by ./x bench (never part of the tests).
+
+    python3 bench/run.py --native build/bench --win64 build/win64 [--runs N] [NAME ...]
+
+Each benchmark times whole processes of the bench build (g++ -O2) and, where
+it needs them, programs of the win64 build, prints its figures beside its
+goal and says whether the goal was met. Without names, all of them run.
+"""
+
+import argparse
+import os
+import random
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+TOP = Path(__file__).resolve().parent.parent
+BENCHMARKS = {}
+
+
+def benchmark(name):
+    def register(function):
+        BENCHMARKS[name] = function
+        return function
+    return register
+
+
+def run_measured(command, **kwargs):
+    """Runs command once; returns (wall seconds, CPU seconds, peak RSS in bytes).
+
+    The peak comes from GNU time: a child forked from this interpreter starts
+    with the interpreter's own pages counted in its peak."""
+    gnu_time = shutil.which("time", path="/usr/bin:/bin")
+    with tempfile.NamedTemporaryFile("r") as report:
+        wrapped = [gnu_time, "-q", "-f", "%M %U %S", "-o", report.name, *command] if gnu_time else command
+        start = time.perf_counter()
+        process = subprocess.Popen(wrapped, stdout=subprocess.DEVNULL, **kwargs)
+        _, status, usage = os.wait4(process.pid, 0)
+        wall = time.perf_counter() - start
+        code = os.waitstatus_to_exitcode(status)
+        if code != 0:
+            raise RuntimeError(f"{command[0]} failed with exit code {code}")
+        if not gnu_time:
+            return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
+        peak_kib, user, system = report.read().split()
+        return wall, float(user) + float(system), int(peak_kib) * 1024
+
+
+def mib(n):
+    return f"{n / 2**20:.1f} MiB"
+
+
+def seven_zip_options():
+    """The packing options of the program's archives, from cmake/Payload.cmake."""
+    text = (TOP / "cmake" / "Payload.cmake").read_text()
+    return re.search(r"set\(QNB_7Z_OPTIONS ([^)]*)\)", text).group(1).split()
+
+
+# ---------------------------------------------------------------------------
+# Loading the payload archive
+
+
+def program_files(budget):
+    """Real Windows libraries (mingw-w64's, 32- and 64-bit), up to budget
+    bytes, chosen the same way on every run of one machine: (entry, path)."""
+    chosen, total = {}, 0
+    for triple in ("i686-w64-mingw32", "x86_64-w64-mingw32"):
+        roots = [Path("/usr/lib/gcc") / triple, Path("/usr") / triple / "lib"]
+        for path in sorted({p.resolve() for root in roots if root.is_dir() for p in root.rglob("*.dll")}):
+            entry = f"download/{triple.split('-')[0]}/{path.name}"
+            size = path.stat().st_size
+            if entry not in chosen and total + size <= budget:
+                chosen[entry] = path
+                total += size
+    return chosen
+
+
+def make_payload_like(folder):
+    """A staging folder shaped like the payload: about 3.9 MB of boot files
+    and data (a disk image that is mostly empty, code-like and incompressible
+    files, a small hive) and programs and libraries up to 10.4 MB in all."""
+    rng = random.Random(135)
+    files = {}
+    image = bytearray(3170304)
+    for offset in range(0, len(image), 4096):
+        record = b"sector %08x" % offset
+        image[offset:offset + len(record)] = record
+    image[65536:65536 + 96 * 1024] = rng.randbytes(96 * 1024)
+    files["xp/boot/boot.sdi"] = bytes(image)
+    words = [b"load", b"boot", b"menu", b"root", b"chainloader", b"(hd0,0)", b"\x00\x00", b"\xeb\x3c\x90"]
+    code = bytearray()
+    while len(code) < 281141:
+        code += rng.choice(words) if rng.random() < 0.7 else rng.randbytes(4)
+    files["xp/grldr"] = bytes(code[:281141])
+    files["xp/bootmgr"] = rng.randbytes(383786)
+    hive = bytearray(28672)
+    hive[0:4] = b"regf"
+    hive[4096:4096 + 2048] = (b"Description\x00BootMgr\x00" * 120)[:2048]
+    files["xp/boot/bcd"] = bytes(hive)
+    files["download/id.dat"] = b"0123456789abcdef0123456789abcdef01234567"
+    files["xp/grub.mbr"] = bytes(8192 - 512) + rng.randbytes(512)
+    for name, data in files.items():
+        path = folder / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(data)
+    data = sum(len(d) for d in files.values())
+    # The payload's 23 entries hold 10,364,567 bytes; libraries make up the rest.
+    for entry, library in program_files(10_364_567 - data).items():
+        (folder / entry).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(library, folder / entry)
+
+
+def unpacked_size(folder):
+    return sum(p.stat().st_size for p in folder.rglob("*") if p.is_file())
+
+
+@benchmark("payload-load")
+def payload_load(args):
+    """Loading the payload (every entry unpacked into memory) against
+    7zz unpacking the same archive into a RAM folder. Goals: time ratio
+    <= 1.1 (medians); peak memory within twice the unpacked size."""
+    loader = Path(args.native) / "bench" / "payload_load"
+    if not loader.exists():
+        raise RuntimeError(f"{loader} is missing: build the bench preset")
+    seven_zip = shutil.which("7zz")
+    if not seven_zip:
+        raise RuntimeError("7zz is missing (Debian package 7zip): ./x deps installs it")
+    ram = Path("/dev/shm") if Path("/dev/shm").is_dir() else Path(tempfile.gettempdir())
+    with tempfile.TemporaryDirectory(prefix="qnb-bench-") as work:
+        work = Path(work)
+        staging = work / "staging"
+        staging.mkdir()
+        make_payload_like(staging)
+        size = unpacked_size(staging)
+        archive = work / "payload.7z"
+        subprocess.run([seven_zip, "a", *seven_zip_options(), "-bso0", "-bsp0", str(archive), "."],
+                       cwd=staging, check=True)
+        listing = subprocess.run([seven_zip, "l", "-slt", str(archive)], capture_output=True, text=True,
+                                 check=True).stdout
+        methods = re.search(r"^Method = (.*)$", listing, re.M).group(1)
+        blocks = re.search(r"^Blocks = (.*)$", listing, re.M).group(1)
+        print(f"  archive: {mib(archive.stat().st_size)} packed, {mib(size)} unpacked, "
+              f"{blocks} blocks, {methods}")
+
+        ours, theirs = [], []
+        for _ in range(args.runs):
+            ours.append(run_measured([str(loader), str(archive)]))
+            target = Path(tempfile.mkdtemp(prefix="qnb-bench-x-", dir=ram))
+            try:
+                theirs.append(run_measured([seven_zip, "x", "-y", "-bso0", "-bsp0", f"-o{target}", str(archive)]))
+            finally:
+                shutil.rmtree(target)
+
+    def median(samples, i):
+        return statistics.median(s[i] for s in samples)
+
+    ratio = median(ours, 0) / median(theirs, 0)
+    peak = max(s[2] for s in ours)
+    print(f"  load:        {median(ours, 0) * 1000:7.1f} ms wall, {median(ours, 1) * 1000:7.1f} ms CPU, "
+          f"peak {mib(peak)}")
+    print(f"  7zz x (RAM): {median(theirs, 0) * 1000:7.1f} ms wall, {median(theirs, 1) * 1000:7.1f} ms CPU, "
+          f"peak {mib(max(s[2] for s in theirs))}")
+    time_ok = ratio <= 1.1
+    memory_ok = peak <= 2 * size
+    print(f"  time ratio {ratio:.2f} (goal <= 1.10): {'met' if time_ok else 'MISSED'}")
+    print(f"  peak memory {peak / size:.2f} x unpacked (goal <= 2): {'met' if memory_ok else 'MISSED'}")
+    return time_ok and memory_ok
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--native", default=str(TOP / "build" / "bench"), help="the bench build")
+    parser.add_argument("--win64", default=str(TOP / "build" / "win64"), help="the win64 build")
+    parser.add_argument("--runs", type=int, default=9, help="runs per measurement (medians are reported)")
+    parser.add_argument("--strict", action="store_true", help="exit 1 when a goal is missed")
+    parser.add_argument("names", nargs="*", help=f"benchmarks to run: {', '.join(BENCHMARKS)}")
+    args = parser.parse_args()
+    unknown = [n for n in args.names if n not in BENCHMARKS]
+    if unknown:
+        parser.error(f"unknown benchmark {', '.join(unknown)}")
+    missed = []
+    for name in args.names or BENCHMARKS:
+        print(f"{name}:")
+        if not BENCHMARKS[name](args):
+            missed.append(name)
+    if missed:
+        print(f"goals missed: {', '.join(missed)}")
+    return 1 if missed and args.strict else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
