@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -14,7 +15,10 @@ extern "C" {
 
 namespace qnb {
 
-// Every allocation carries its size in front, so that frees can be counted.
+// All memory the decoder asks for while an object loads, and the unpacked
+// blocks the object keeps. Each allocation carries its size in front so
+// that frees are counted; a request beyond the budget is refused, which the
+// decoder reports as an error of its own.
 class CResourceArchive::Memory {
 public:
     Memory() : vt_{&Alloc, &Free} {}
@@ -248,8 +252,8 @@ bool CResourceArchive::EnsureFolder(const std::string& path) {
         folder = std::move(parent);
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        // A folder that exists afterwards is what counts: "a\\" and "a\\\\"
-        // name the same one.
+        // A folder that exists afterwards is what counts: with a doubled
+        // separator the same folder comes twice, and only the first makes it.
         if (!files_.makeDirectory(*it) && !files_.access(*it, FileSystem::kExists)) return false;
     }
     return true;

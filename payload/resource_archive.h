@@ -71,10 +71,10 @@ public:
     // cannot ask for more; the payload needs about 11 MB.
     static constexpr size_t kMemoryBudget = size_t(256) << 20;
 
+private:
     // The decoder's allocator, with a running count against kMemoryBudget.
     class Memory;
 
-private:
     void Clear();
     bool EnsureFolder(const std::string& path);
 
