@@ -209,4 +209,17 @@ std::string AppContext::SelectedImageUrl() const {
     return {};
 }
 
+void AppContext::SetUpdateAnswer(UpdateInfo info) {
+    {
+        std::lock_guard<std::mutex> lock(catalogueMutex_);
+        update_ = std::move(info);
+    }
+    updateState_.store(1, std::memory_order_release);
+}
+
+UpdateInfo AppContext::Update() const {
+    std::lock_guard<std::mutex> lock(catalogueMutex_);
+    return update_;
+}
+
 }  // namespace qnb

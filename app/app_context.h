@@ -75,6 +75,13 @@ public:
     std::vector<CatalogueGroup> CatalogueGroups() const;
     std::string SelectedImageUrl() const;
 
+    // The update answer, written once by the update thread: state 0 = no
+    // answer (yet), 1 = answered, -1 = the answer did not parse.
+    void SetUpdateAnswer(UpdateInfo info);
+    void SetUpdateUnparsable() { updateState_.store(-1, std::memory_order_release); }
+    int UpdateState() const { return updateState_.load(std::memory_order_acquire); }
+    UpdateInfo Update() const;
+
 private:
     bool SaveLocked();  // with handoffMutex_ held
 
@@ -103,6 +110,8 @@ private:
     std::vector<CatalogueEntry> catalogue_;
     std::vector<CatalogueGroup> groups_;
     std::atomic<int> catalogueCount_{0};
+    UpdateInfo update_;
+    std::atomic<int> updateState_{0};
 };
 
 // The program's context, initialised by the entry routine.

@@ -1,4 +1,4 @@
-// The records of the service's image catalogue, kept in AppContext.
+// The records of the service's answers (image catalogue, update), kept in AppContext.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,15 @@ struct CatalogueEntry {
 struct CatalogueGroup {
     std::string name;
     int32_t id = 0;
+};
+
+// The service's answer to the update check.
+struct UpdateInfo {
+    bool status = false;       // a newer version exists
+    bool must = false;         // prompt the user
+    std::string description;
+    std::string url;           // download page of the new version
+    std::string vername;       // the new version's name
 };
 
 }  // namespace qnb
