@@ -116,7 +116,7 @@ bool AppContext::SaveLocked() {
 bool AppContext::SelectCatalogueEntry(int index) {
     if (!ready_) return false;
     {
-        std::lock_guard<std::mutex> lock(catalogueMutex_);
+        std::lock_guard<std::mutex> lock(answersMutex_);
         for (CatalogueEntry& entry : catalogue_) entry.selected = entry.index == index;
     }
     std::lock_guard<std::mutex> lock(handoffMutex_);
@@ -182,7 +182,7 @@ std::string AppContext::PackageUrl() const {
 void AppContext::SetCatalogue(std::vector<CatalogueEntry> entries, std::vector<CatalogueGroup> groups) {
     int count = static_cast<int>(entries.size());
     {
-        std::lock_guard<std::mutex> lock(catalogueMutex_);
+        std::lock_guard<std::mutex> lock(answersMutex_);
         catalogue_ = std::move(entries);
         groups_ = std::move(groups);
     }
@@ -192,17 +192,17 @@ void AppContext::SetCatalogue(std::vector<CatalogueEntry> entries, std::vector<C
 void AppContext::SetCatalogueFailed() { catalogueCount_.store(-1, std::memory_order_release); }
 
 std::vector<CatalogueEntry> AppContext::CatalogueEntries() const {
-    std::lock_guard<std::mutex> lock(catalogueMutex_);
+    std::lock_guard<std::mutex> lock(answersMutex_);
     return catalogue_;
 }
 
 std::vector<CatalogueGroup> AppContext::CatalogueGroups() const {
-    std::lock_guard<std::mutex> lock(catalogueMutex_);
+    std::lock_guard<std::mutex> lock(answersMutex_);
     return groups_;
 }
 
 std::string AppContext::SelectedImageUrl() const {
-    std::lock_guard<std::mutex> lock(catalogueMutex_);
+    std::lock_guard<std::mutex> lock(answersMutex_);
     for (const CatalogueEntry& entry : catalogue_) {
         if (entry.selected) return entry.url;
     }
@@ -211,14 +211,14 @@ std::string AppContext::SelectedImageUrl() const {
 
 void AppContext::SetUpdateAnswer(UpdateInfo info) {
     {
-        std::lock_guard<std::mutex> lock(catalogueMutex_);
+        std::lock_guard<std::mutex> lock(answersMutex_);
         update_ = std::move(info);
     }
     updateState_.store(1, std::memory_order_release);
 }
 
 UpdateInfo AppContext::Update() const {
-    std::lock_guard<std::mutex> lock(catalogueMutex_);
+    std::lock_guard<std::mutex> lock(answersMutex_);
     return update_;
 }
 

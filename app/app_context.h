@@ -106,7 +106,7 @@ private:
     HandoffValues handoff_;
     std::string packageUrl_;  // this run's answer
 
-    mutable std::mutex catalogueMutex_;
+    mutable std::mutex answersMutex_;
     std::vector<CatalogueEntry> catalogue_;
     std::vector<CatalogueGroup> groups_;
     std::atomic<int> catalogueCount_{0};
