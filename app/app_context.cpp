@@ -201,6 +201,23 @@ std::vector<CatalogueGroup> AppContext::CatalogueGroups() const {
     return groups_;
 }
 
+std::vector<CatalogueEntry> AppContext::CatalogueEntriesOfGroup(int groupId) const {
+    std::lock_guard<std::mutex> lock(answersMutex_);
+    std::vector<CatalogueEntry> entries;
+    for (const CatalogueEntry& entry : catalogue_) {
+        if (groupId < 0 || entry.groupid == groupId) entries.push_back(entry);
+    }
+    return entries;
+}
+
+CatalogueEntry AppContext::SelectedEntry() const {
+    std::lock_guard<std::mutex> lock(answersMutex_);
+    for (const CatalogueEntry& entry : catalogue_) {
+        if (entry.selected) return entry;
+    }
+    return {};
+}
+
 std::string AppContext::SelectedImageUrl() const {
     std::lock_guard<std::mutex> lock(answersMutex_);
     for (const CatalogueEntry& entry : catalogue_) {

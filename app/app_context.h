@@ -73,6 +73,10 @@ public:
     int CatalogueCount() const { return catalogueCount_.load(std::memory_order_acquire); }
     std::vector<CatalogueEntry> CatalogueEntries() const;
     std::vector<CatalogueGroup> CatalogueGroups() const;
+    // The entries of one group, in answer order (all of them for a negative id).
+    std::vector<CatalogueEntry> CatalogueEntriesOfGroup(int groupId) const;
+    // The chosen entry; an empty entry (index 0) when none is chosen.
+    CatalogueEntry SelectedEntry() const;
     std::string SelectedImageUrl() const;
 
     // The update answer, written once by the update thread: state 0 = no

@@ -179,6 +179,28 @@ TEST_F(AppContextSetters, EachSetterRewritesTheFile) {
     EXPECT_EQ(ReadSetting(machine)["SoftCount"].asInt(), 0);
 }
 
+TEST_F(AppContextSetters, EntriesByGroupAndTheSelectedEntry) {
+    std::vector<CatalogueEntry> entries(3);
+    for (int i = 0; i < 3; ++i) {
+        entries[i].index = i;
+        entries[i].groupid = i == 1 ? 2 : 1;
+    }
+    context.SetCatalogue(entries, {});
+    EXPECT_EQ(context.SelectedEntry().index, 0);
+    EXPECT_FALSE(context.SelectedEntry().selected) << "an empty entry when none is chosen";
+    ASSERT_TRUE(context.SelectCatalogueEntry(2));
+    EXPECT_EQ(context.SelectedEntry().index, 2);
+    auto indexes = [](const std::vector<CatalogueEntry>& list) {
+        std::vector<int> out;
+        for (const CatalogueEntry& e : list) out.push_back(e.index);
+        return out;
+    };
+    EXPECT_EQ(indexes(context.CatalogueEntriesOfGroup(1)), (std::vector<int>{0, 2}));
+    EXPECT_EQ(indexes(context.CatalogueEntriesOfGroup(2)), (std::vector<int>{1}));
+    EXPECT_EQ(indexes(context.CatalogueEntriesOfGroup(-1)), (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(context.CatalogueEntriesOfGroup(7).empty());
+}
+
 TEST_F(AppContextSetters, PackageUrlPrefersThisRunsAnswer) {
     context.SetPackageUrl("");
     EXPECT_EQ(context.PackageUrl(), "");

@@ -40,7 +40,9 @@ struct HttpClient::Connection {
 
 HttpClient::HttpClient(Options options) : options_(options) {}
 
-HttpClient::~HttpClient() {
+HttpClient::~HttpClient() { Shutdown(); }
+
+void HttpClient::Shutdown() {
     Close();
     std::unique_lock<std::mutex> lock(mutex_);
     dispatchersDone_.wait(lock, [this] { return dispatchers_ == 0; });

@@ -58,6 +58,10 @@ public:
     // up to 5 s for the receive thread. Callable from the callbacks.
     void Close();
 
+    // Closes the client and waits until no callback of it runs any more.
+    // Never call it from a callback of this client.
+    void Shutdown();
+
     // A connection is open (connected and not closed yet).
     bool Connected() const;
     // Why the last answer failed (for diagnostics).
