@@ -2,6 +2,12 @@
 
 #include "app/app_context.h"
 #include "app/space_guard.h"
+#include "inspect/mac_address_win32.h"
+#include "net/endpoints.h"
+#include "net/report_facts_win32.h"
+#include "net/self_install_win32.h"
+#include "net/service_api.h"
+#include "net/usage_reporter.h"
 #include "platform/text.h"
 
 #include <objbase.h>
@@ -40,16 +46,22 @@ void Win32StartupHost::InitialiseContext() {
 }
 
 void Win32StartupHost::SendStartupReport() {
-    // The start-up usage report goes out from here, on a thread of its own.
+    net::g_usageReporter.Attach(net::win32::ReadReportFacts, &g_context);
+    net::g_usageReporter.SetHost(net::ReportEndpoint(), inspect::win32::GetMacAddress());
+    net::g_usageReporter.Report(net::ReportKind::kStartup);
 }
 
 void Win32StartupHost::StartBackgroundThreads() {
     // In order: catalogue fetch, engine deployment, space guard, package
     // query, update check. The threads are never joined; they end with the process.
     Machine* machine = machine_.get();
+    net::StartCatalogueThread(g_context, net::ApiEndpoint());
     std::thread([machine] {
         RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag, nullptr);
     }).detach();
+    net::StartPackageThread(g_context, net::ApiEndpoint());
+    net::StartUpdateThread(g_context, net::ApiEndpoint(),
+                           [machine] { net::win32::InstallSelf(machine->files(), g_context.WorkspacePath()); });
 }
 
 bool Win32StartupHost::InitialiseCom() { return SUCCEEDED(CoInitialize(nullptr)); }

@@ -4,7 +4,7 @@
 
 namespace qnb::net {
 
-UsageReporter g_usageReporter;
+UsageReporter& g_usageReporter = *new UsageReporter;
 
 void UsageReporter::Attach(FactsReader facts, AppContext* context) {
     std::lock_guard<std::mutex> lock(mutex_);

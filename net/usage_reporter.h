@@ -46,7 +46,8 @@ private:
     std::condition_variable idle_;
 };
 
-// The program's reporter.
-extern UsageReporter g_usageReporter;
+// The program's reporter. It is never destroyed: report threads may still
+// run while the process ends.
+extern UsageReporter& g_usageReporter;
 
 }  // namespace qnb::net
