@@ -11,5 +11,7 @@ using Arguments = std::vector<std::string>;
 
 int RunContext(const Arguments& args);
 int RunPayload(const Arguments& args);
+// http-get, catalogue, getpe, update, report, mac, startup-services; -1 for another command.
+int RunNet(const std::string& command, const Arguments& args);
 
 }  // namespace qnb::diag

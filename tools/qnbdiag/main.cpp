@@ -20,7 +20,13 @@ const char kUsage[] =
     "  payload list [ARCHIVE]      list the payload archive (the program's own, or a 7z file)\n"
     "  payload extract NAME TARGET [ARCHIVE]\n"
     "                              write one entry of the payload archive to a file\n"
-    "The machine is the one described by QNB_SIM_MACHINE when it is set.\n";
+    "  http-get URL                print the body the HTTP client delivered\n"
+    "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
+    "  report KIND                 send one usage report (1-7)\n"
+    "  mac                         the machine's hardware address and its sources\n"
+    "  startup-services SECONDS    the program's start-up report and service threads, watched\n"
+    "The machine is the one described by QNB_SIM_MACHINE when it is set; the service\n"
+    "hosts are QNB_API_HOST/PORT and QNB_REPORT_HOST/PORT when they are set.\n";
 
 qnb::diag::Arguments CommandLine(int argc, char** argv) {
     qnb::diag::Arguments args;
@@ -51,6 +57,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "context") return qnb::diag::RunContext(args);
     if (command == "payload") return qnb::diag::RunPayload(args);
+    if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);
     return 2;
 }
