@@ -16,6 +16,8 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from winebox import WineBox  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "service"))
+from demo_services import demo_services  # noqa: E402
 
 GiB = 1 << 30
 
@@ -104,6 +106,7 @@ def main():
         ok &= demo_machine(box, args.build, "gpt-uefi")
         ok &= demo_machine(box, args.build, "pe-win7-x64", install_windows7(args.build))
         ok &= demo_machine(box, args.build, "exactly-10gib")
+        ok &= demo_services(box, args.build)
     return 0 if ok else 1
 
 
