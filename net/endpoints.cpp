@@ -6,6 +6,12 @@ namespace qnb::net {
 
 namespace {
 
+// The names the service is known by until a build names its hosts.
+constexpr char kApiPlaceholder[] = "api.tessaly.example";
+constexpr char kReportPlaceholder[] = "report.tessaly.example";
+
+const char* HostOr(const char* setting, const char* placeholder) { return *setting ? setting : placeholder; }
+
 uint16_t Port(const char* text, uint16_t fallback) {
     char* end = nullptr;
     long value = std::strtol(text, &end, 10);
@@ -22,7 +28,7 @@ void FromEnvironment(Endpoint* e, const char* hostVariable, const char* portVari
 }  // namespace
 
 Endpoint ApiEndpoint() {
-    Endpoint e{QNB_API_HOST_SETTING, Port(QNB_API_PORT_SETTING, 80)};
+    Endpoint e{HostOr(QNB_API_HOST_SETTING, kApiPlaceholder), Port(QNB_API_PORT_SETTING, 80)};
 #ifdef QNB_TEST_HOOKS
     FromEnvironment(&e, "QNB_API_HOST", "QNB_API_PORT");
 #endif
@@ -30,7 +36,7 @@ Endpoint ApiEndpoint() {
 }
 
 Endpoint ReportEndpoint() {
-    Endpoint e{QNB_REPORT_HOST_SETTING, Port(QNB_REPORT_PORT_SETTING, 80)};
+    Endpoint e{HostOr(QNB_REPORT_HOST_SETTING, kReportPlaceholder), Port(QNB_REPORT_PORT_SETTING, 80)};
 #ifdef QNB_TEST_HOOKS
     FromEnvironment(&e, "QNB_REPORT_HOST", "QNB_REPORT_PORT");
 #endif
