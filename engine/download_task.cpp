@@ -18,6 +18,7 @@ struct DownloadTask::Session {
     bool streamComplete = false;        // a single stream reached its end with every byte
     std::atomic<bool> abort{false};     // a fatal error: every connection ends
     EngineError firstError = kErrorNone;
+    uint64_t share = UINT64_MAX;        // the most a connection takes of the unassigned bytes at once
     int live = 0;
 };
 
@@ -156,6 +157,7 @@ DownloadTask::Outcome DownloadTask::RunSession() {
     std::unique_ptr<HttpStream> stream;
     HttpRequest probe;
     bool plain = false;  // asks for the whole file without a range (an empty file has none to give)
+    uint64_t probeEnd = 0;
     for (int attempt = 0;; ++attempt) {
         if (attempt == 3) return Fail(kErrorProtocol);
         if (!saved) {
@@ -165,10 +167,15 @@ DownloadTask::Outcome DownloadTask::RunSession() {
         probe = HttpRequest{};
         probe.url = spec_.url;
         probe.ranged = !plain;
+        // A short first range: the connections then share the rest in
+        // equal parts, each asking for exactly its own.
+        uint64_t end = options_.minPiece;
         if (saved) {
             probe.begin = saved->remaining.front().begin;
             probe.ifRange = saved->validator;
+            end = std::min(saved->remaining.front().end, probe.begin + options_.minPiece);
         }
+        probe.last = end - 1;
         EngineError error = kErrorNone;
         stream = transport_.Open(probe, &error);
         if (!stream) return Fail(error == kErrorNone ? kErrorConnect : error);
@@ -176,7 +183,9 @@ DownloadTask::Outcome DownloadTask::RunSession() {
         const HttpAnswer& answer = stream->Answer();
         if (answer.status == 206 && probe.ranged) {
             auto range = ParseContentRange(answer.contentRange);
-            if (!range || range->first != probe.begin || !range->total) return Fail(kErrorProtocol);
+            if (!range || range->first != probe.begin || !range->total || range->last > *probe.last)
+                return Fail(kErrorProtocol);
+            probeEnd = range->last + 1;
             if (saved && *range->total != saved->total) {  // another file now: start over
                 saved.reset();
                 continue;
@@ -239,14 +248,18 @@ DownloadTask::Outcome DownloadTask::RunSession() {
     {
         std::lock_guard lock(mutex_);
         if (session.ranges) {
-            std::optional<int> first = session.plan->TakeAt(probe.begin);
+            // Equal shares of what is left, one per connection.
+            uint64_t left = *session.total - session.plan->Done();
+            uint64_t connections = static_cast<uint64_t>(std::max(1, options_.connections));
+            session.share = std::max(options_.minPiece, (left + connections - 1) / connections);
+            std::optional<int> first = session.plan->TakeAt(probe.begin, session.share);
             if (!first) stream.reset();
             session.live = options_.connections;
-            threads.emplace_back([this, &session, id = first.value_or(0), s = std::move(stream)]() mutable {
-                Connection(session, id, std::move(s));
+            threads.emplace_back([this, &session, id = first.value_or(0), s = std::move(stream), probeEnd]() mutable {
+                Connection(session, id, std::move(s), probeEnd);
             });
             for (int i = 1; i < options_.connections; ++i) {
-                threads.emplace_back([this, &session] { Connection(session, 0, nullptr); });
+                threads.emplace_back([this, &session] { Connection(session, 0, nullptr, 0); });
             }
         } else {
             session.live = 1;
@@ -288,19 +301,27 @@ DownloadTask::Outcome DownloadTask::RunSession() {
     return Fail(session.firstError == kErrorNone ? kErrorTransfer : session.firstError);
 }
 
-void DownloadTask::Connection(Session& session, int id, std::unique_ptr<HttpStream> stream) {
+void DownloadTask::Connection(Session& session, int id, std::unique_ptr<HttpStream> stream, uint64_t streamEnd) {
     std::vector<uint8_t> buffer(options_.bufferSize);
-    for (;;) {
-        if (stopSession_ || session.abort) break;
+    // The stream, when there is one, delivers [position, streamEnd) of the
+    // file, where position is the start of what is left of the assignment.
+    while (!stopSession_ && !session.abort) {
         ByteRange range;
         {
             std::lock_guard lock(mutex_);
             if (id == 0) {
-                std::optional<int> taken = session.plan->Take();
+                std::optional<int> taken = session.plan->Take(session.share);
                 if (!taken) break;
                 id = *taken;
             }
             range = session.plan->Current(id);
+        }
+        if (range.size() == 0) {  // done, or cut off by a connection that took its back half
+            stream.reset();
+            std::lock_guard lock(mutex_);
+            session.plan->Release(id);
+            id = 0;
+            continue;
         }
         if (!stream) {
             HttpRequest request;
@@ -322,48 +343,34 @@ void DownloadTask::Connection(Session& session, int id, std::unique_ptr<HttpStre
                 break;
             }
             auto got = ParseContentRange(answer.contentRange);
-            if (!got || got->first != range.begin || got->total != session.total) {
+            if (!got || got->first != range.begin || got->last > *request.last || got->total != session.total) {
                 RecordError(session, kErrorProtocol, true);
                 break;
             }
+            streamEnd = got->last + 1;
         }
-        // Copy until the assignment is done (it may shrink while we read).
-        bool broken = false;
-        while (!stopSession_ && !session.abort) {
-            {
-                std::lock_guard lock(mutex_);
-                range = session.plan->Current(id);
-            }
-            if (range.size() == 0) break;
-            int64_t n = stream->Read(buffer.data(), buffer.size());
-            if (n <= 0) {  // broken, or closed before the range was complete
-                RecordError(session, kErrorTransfer, false);
-                broken = true;
-                break;
-            }
-            uint64_t keep = std::min<uint64_t>(uint64_t(n), range.size());
-            EngineError error = kErrorNone;
-            if (!session.file->WriteAt(range.begin, buffer.data(), keep, &error)) {
-                RecordError(session, error, true);
-                broken = true;
-                break;
-            }
-            std::lock_guard lock(mutex_);
-            done_ += session.plan->Advance(id, keep);
+        if (range.begin >= streamEnd) {  // this answer is used up; the assignment goes on
+            stream.reset();
+            continue;
         }
-        stream.reset();
-        {
-            std::lock_guard lock(mutex_);
-            session.plan->Release(id);
+        size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), streamEnd - range.begin));
+        int64_t n = stream->Read(buffer.data(), want);
+        if (n <= 0) {  // broken, or closed before the range was complete
+            RecordError(session, kErrorTransfer, false);
+            break;
         }
-        id = 0;
-        if (broken) break;
-    }
-    if (id != 0) {
+        // The assignment may have shrunk while we read.
+        uint64_t keep = std::min<uint64_t>(uint64_t(n), range.size());
+        EngineError error = kErrorNone;
+        if (!session.file->WriteAt(range.begin, buffer.data(), keep, &error)) {
+            RecordError(session, error, true);
+            break;
+        }
         std::lock_guard lock(mutex_);
-        session.plan->Release(id);
+        done_ += session.plan->Advance(id, keep);
     }
     std::lock_guard lock(mutex_);
+    if (id != 0) session.plan->Release(id);
     --session.live;
     wake_.notify_all();
 }

@@ -30,7 +30,8 @@ constexpr char kControlSuffix[] = ".qnbdl.ctl";
 
 struct EngineOptions {
     int connections = 4;                       // at most, when the server takes ranges
-    uint64_t minPiece = 1u << 20;              // a range is split only into halves at least this large
+    uint64_t minPiece = 1u << 20;              // a range is split only into halves at least this large;
+                                               // also what the first request asks for
     size_t bufferSize = 256u << 10;            // per connection
     std::chrono::milliseconds tick{100};       // how often the controller looks at its connections
     std::chrono::milliseconds saveInterval{500};  // how often progress is made durable
@@ -80,7 +81,7 @@ private:
     void ControllerLoop();
     Outcome RunSession();
     Outcome Fail(EngineError error);
-    void Connection(Session& session, int id, std::unique_ptr<HttpStream> stream);
+    void Connection(Session& session, int id, std::unique_ptr<HttpStream> stream, uint64_t streamEnd);
     void SingleStream(Session& session, std::unique_ptr<HttpStream> stream);
     void RecordError(Session& session, EngineError error, bool fatal);
     void SaveControl(Session& session);

@@ -35,10 +35,13 @@ int SegmentPlan::Assign(ByteRange range) {
     return id;
 }
 
-std::optional<int> SegmentPlan::Take() {
+std::optional<int> SegmentPlan::Take(uint64_t maxPiece) {
     if (!free_.empty()) {
-        ByteRange r = free_.front();
-        free_.erase(free_.begin());
+        ByteRange& first = free_.front();
+        uint64_t size = std::max<uint64_t>(1, std::min(first.size(), maxPiece));
+        ByteRange r{first.begin, first.begin + size};
+        first.begin += size;
+        if (first.size() == 0) free_.erase(free_.begin());
         return Assign(r);
     }
     // Split the running assignment with the most left to fetch.
@@ -54,11 +57,13 @@ std::optional<int> SegmentPlan::Take() {
     return Assign(back);
 }
 
-std::optional<int> SegmentPlan::TakeAt(uint64_t begin) {
+std::optional<int> SegmentPlan::TakeAt(uint64_t begin, uint64_t maxPiece) {
     for (auto it = free_.begin(); it != free_.end(); ++it) {
         if (it->begin == begin) {
-            ByteRange r = *it;
-            free_.erase(it);
+            uint64_t size = std::max<uint64_t>(1, std::min(it->size(), maxPiece));
+            ByteRange r{begin, begin + size};
+            it->begin += size;
+            if (it->size() == 0) free_.erase(it);
             return Assign(r);
         }
     }

@@ -25,12 +25,15 @@ public:
     // least minPiece bytes.
     SegmentPlan(uint64_t total, std::vector<ByteRange> remaining, uint64_t minPiece);
 
-    // A new assignment for a connection, or nothing when every byte is
-    // assigned and no running assignment is worth splitting.
-    std::optional<int> Take();
-    // An assignment that starts exactly at begin, taken from the unassigned
-    // ranges (for the connection whose request already started there).
-    std::optional<int> TakeAt(uint64_t begin);
+    // A new assignment for a connection: the front of the first unassigned
+    // range, at most maxPiece bytes of it; when nothing is unassigned, the
+    // back half of the running assignment with the most left. Nothing when
+    // every byte is assigned and no running assignment is worth splitting.
+    std::optional<int> Take(uint64_t maxPiece = UINT64_MAX);
+    // An assignment that starts exactly at begin (at most maxPiece bytes),
+    // taken from the unassigned ranges: for the connection whose request
+    // already started there.
+    std::optional<int> TakeAt(uint64_t begin, uint64_t maxPiece = UINT64_MAX);
     // The part of an assignment still to fetch; empty once it is done or cut off.
     ByteRange Current(int id) const;
     // n bytes arrived for id at its current position. Returns how many of

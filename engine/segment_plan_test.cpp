@@ -19,6 +19,15 @@ TEST(SegmentPlan, ConnectionsSplitTheLargestRunningRangeIntoHalves) {
     EXPECT_TRUE(plan.Take().has_value());
 }
 
+TEST(SegmentPlan, UnassignedBytesAreHandedOutInPiecesOfAtMostTheGivenSize) {
+    SegmentPlan plan(1000, {{0, 600}, {700, 1000}}, 10);
+    EXPECT_EQ(plan.Current(*plan.Take(250)), (ByteRange{0, 250}));
+    EXPECT_EQ(plan.Current(*plan.Take(250)), (ByteRange{250, 500}));
+    EXPECT_EQ(plan.Current(*plan.Take(250)), (ByteRange{500, 600}));
+    EXPECT_EQ(plan.Current(*plan.Take(250)), (ByteRange{700, 950}));
+    EXPECT_EQ(plan.Current(*plan.Take(250)), (ByteRange{950, 1000}));
+}
+
 TEST(SegmentPlan, NoSplitBelowTwiceTheMinimumPiece) {
     SegmentPlan plan(199, {{0, 199}}, 100);
     ASSERT_TRUE(plan.Take().has_value());
