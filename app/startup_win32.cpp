@@ -2,6 +2,8 @@
 
 #include "app/app_context.h"
 #include "app/space_guard.h"
+#include "download/download_manager.h"
+#include "download/downloads_win32.h"
 #include "platform/text.h"
 
 #include <objbase.h>
@@ -47,8 +49,11 @@ void Win32StartupHost::StartBackgroundThreads() {
     // In order: catalogue fetch, engine deployment, space guard, package
     // query, update check. The threads are never joined; they end with the process.
     Machine* machine = machine_.get();
+    ConfigureDownloads(machine->files());
+    std::thread([machine] { DeployDownloadEngine(machine->files(), g_context.WorkspacePath()); }).detach();
     std::thread([machine] {
-        RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag, nullptr);
+        RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag,
+                      [](const std::string& url) { return Downloads().GetSavePath(url); });
     }).detach();
 }
 
@@ -58,9 +63,7 @@ void Win32StartupHost::RunMainWindow() {
     // The main window and its message loop run here.
 }
 
-void Win32StartupHost::StopDownloads() {
-    // The download tasks are told to stop here, with 200 ms to do so.
-}
+void Win32StartupHost::StopDownloads() { Downloads().Stop(); }
 
 void Win32StartupHost::DestroyMainWindow() {}
 

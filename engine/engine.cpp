@@ -7,12 +7,6 @@
 
 namespace qnb::engine {
 
-std::u16string FieldText(const char16_t* field, size_t units) {
-    size_t length = 0;
-    while (length < units && field[length] != 0) ++length;
-    return std::u16string(field, length);
-}
-
 Engine::Engine(Transport& transport, FileStore& store, FileSystem& files, EngineOptions options)
     : transport_(transport), store_(store), files_(files), options_(options) {}
 

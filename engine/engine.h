@@ -42,7 +42,4 @@ private:
     uintptr_t nextHandle_ = 0x10;
 };
 
-// The text of a NUL-terminated UTF-16 field, cut at its size.
-std::u16string FieldText(const char16_t* field, size_t units);
-
 }  // namespace qnb::engine

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace qnb::engine {
 
@@ -95,6 +96,13 @@ static_assert(offsetof(EngineTaskInfo, totalBytes) == 1048);
 static_assert(offsetof(EngineTaskInfo, doneBytes) == 1056);
 static_assert(offsetof(EngineTaskInfo, progress) == 1064);
 static_assert(offsetof(EngineTaskInfo, speed) == 1152);
+
+// The text of a NUL-terminated UTF-16 field, cut at the field's size.
+inline std::u16string FieldText(const char16_t* field, size_t units) {
+    size_t length = 0;
+    while (length < units && field[length] != 0) ++length;
+    return std::u16string(field, length);
+}
 
 // The task handle: opaque and pointer-sized. Handles the library did not
 // give out (or has deleted) are refused, never followed.
