@@ -21,13 +21,31 @@
 
 namespace qnb::win32 {
 
-namespace {
-
 // Full control for SYSTEM and Administrators, read and run for users; the
 // temporary folder's own entries (the user may do anything there) are not
 // inherited.
-constexpr wchar_t kOwnedByAdministrators[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const wchar_t kProtectedFolderDescriptor[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+namespace {
+
 constexpr wchar_t kProtected[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+bool DaclLetsOnlyAdministratorsWrite(PACL dacl) {
+    if (!dacl) return false;  // no access list at all lets everyone in
+    constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                                   DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD | GENERIC_WRITE | GENERIC_ALL;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace)) return false;
+        auto* header = static_cast<ACE_HEADER*>(ace);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if ((allowed->Mask & kWriteRights) == 0) continue;
+        PSID sid = &allowed->SidStart;
+        if (!IsWellKnownSid(sid, WinLocalSystemSid) && !IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) return false;
+    }
+    return true;
+}
 
 std::mutex g_heldMutex;
 std::vector<UniqueFile>* g_heldFolders = new std::vector<UniqueFile>();
@@ -66,7 +84,7 @@ std::optional<std::string> MakeProtectedFolder(const std::string& parent) {
         // CreateDirectory never takes a folder that already exists, so a
         // name planted in advance is skipped, not used. Setting the owner
         // needs an elevated token; without one the access list still holds.
-        if (!CreateWithDescriptor(path, kOwnedByAdministrators)) {
+        if (!CreateWithDescriptor(path, kProtectedFolderDescriptor)) {
             DWORD error = GetLastError();
             if (error == ERROR_ALREADY_EXISTS) continue;
             if (!CreateWithDescriptor(path, kProtected)) {
@@ -92,22 +110,19 @@ bool OnlyAdministratorsMayWrite(const std::string& folder) {
     if (GetNamedSecurityInfoW(text::Wide(folder).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                               nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    bool ok = dacl != nullptr;
-    constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
-                                   DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD | GENERIC_WRITE | GENERIC_ALL;
-    for (DWORD i = 0; ok && i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!GetAce(dacl, i, &ace)) {
-            ok = false;
-            break;
-        }
-        auto* header = static_cast<ACE_HEADER*>(ace);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-        if ((allowed->Mask & kWriteRights) == 0) continue;
-        PSID sid = &allowed->SidStart;
-        ok = IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
-    }
+    bool ok = DaclLetsOnlyAdministratorsWrite(dacl);
+    LocalFree(descriptor);
+    return ok;
+}
+
+bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    bool ok = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
+              DaclLetsOnlyAdministratorsWrite(dacl);
     LocalFree(descriptor);
     return ok;
 }

@@ -17,9 +17,15 @@ namespace qnb::win32 {
 // its files are used. Returns it with a trailing "\".
 std::optional<std::string> MakeProtectedFolder(const std::string& parent);
 
-// True when the folder's access list lets nobody but Administrators and
-// SYSTEM write (for the tests).
+// The access list of that folder, as a security descriptor string (owner
+// Administrators; the variant without the owner is used when the process may
+// not set it).
+extern const wchar_t kProtectedFolderDescriptor[];
+
+// True when the access list lets nobody but Administrators and SYSTEM write:
+// of a folder on disk, or of a security descriptor string.
 bool OnlyAdministratorsMayWrite(const std::string& folder);
+bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl);
 
 // The user's temporary folder, ending with "\".
 std::string TemporaryFolder();
