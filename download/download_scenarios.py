@@ -23,6 +23,7 @@ TESTBED = os.path.join(HERE, "..", "testbed")
 sys.path.insert(0, TESTBED)
 sys.path.insert(0, os.path.join(TESTBED, "service"))
 from localservice import LocalService, generated_bytes  # noqa: E402
+from nginx_server import NginxServer  # noqa: E402
 from winebox import WineBox  # noqa: E402
 
 FAILURES = []
@@ -118,6 +119,25 @@ class Scenarios:
         data = open(self.host("Data", "stall.gho"), "rb").read()
         check(sha(data) == sha(generated_bytes(size)), "the restarted file is byte-identical to the source")
 
+    def redirected(self, service):
+        # A redirect is followed by WinHTTP; the ranges then go to where it led.
+        size = 12 << 20
+        www = tempfile.mkdtemp(prefix="qnb-www-")
+        try:
+            with open(os.path.join(www, "moved.gho"), "wb") as f:
+                f.write(generated_bytes(size, seed=5))
+            with NginxServer(www) as nginx:
+                run = self.download(nginx.url("redirect/moved.gho"))
+                requests = nginx.requests()
+        finally:
+            shutil.rmtree(www, ignore_errors=True)
+        check(run.returncode == 0, "a redirected download completes")
+        data = open(self.host("Data", "moved.gho"), "rb").read()
+        check(sha(data) == sha(generated_bytes(size, seed=5)), "the redirected file is byte-identical to the source")
+        statuses = [r[0] for r in requests]
+        check(statuses[:1] == [302] and len(statuses) > 2 and set(statuses[1:]) == {206},
+              "the redirect is followed once and the ranges go to its target (%s)" % statuses)
+
     def broken_server(self, service):
         url = service.url("/gen/1048576/broken.gho", fail="500")
         run = self.download(url, timeout=120)
@@ -135,7 +155,7 @@ def main():
     parser.add_argument("--qnbdiag", required=True)
     parser.add_argument("only", nargs="*", help="scenarios to run (all by default)")
     args = parser.parse_args()
-    names = args.only or ["complete_and_restored", "resume_after_kill", "stalled", "broken_server"]
+    names = args.only or ["complete_and_restored", "resume_after_kill", "stalled", "redirected", "broken_server"]
     drive = tempfile.mkdtemp(prefix="qnb-downloads-")
     try:
         with LocalService() as service, WineBox() as box:
@@ -143,6 +163,9 @@ def main():
             scenarios = Scenarios(box, args.qnbdiag, drive)
             for name in names:
                 print("--", name, flush=True)
+                for entry in os.listdir(drive):  # each scenario starts on an empty drive
+                    path = os.path.join(drive, entry)
+                    shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
                 getattr(scenarios, name)(service)
     finally:
         shutil.rmtree(drive, ignore_errors=True)

@@ -32,7 +32,7 @@ struct EngineOptions {
     int connections = 4;                       // at most, when the server takes ranges
     uint64_t minPiece = 1u << 20;              // a range is split only into halves at least this large;
                                                // also what the first request asks for
-    size_t bufferSize = 256u << 10;            // per connection
+    size_t bufferSize = 1u << 20;              // per connection
     std::chrono::milliseconds tick{100};       // how often the controller looks at its connections
     std::chrono::milliseconds saveInterval{500};  // how often progress is made durable
     std::chrono::milliseconds speedWindow{2000};

@@ -1,9 +1,10 @@
 // xldl.dll's exported functions: the engine of this library over WinHTTP
-// and Win32 files. One engine per process, made by XL_Init and ended by
+// (plain http straight over sockets when there is no proxy) and Win32 files. One engine per process, made by XL_Init and ended by
 // XL_UnInit; calls before XL_Init or after XL_UnInit fail.
 #include "engine/engine.h"
 #include "engine/engine_api.h"
 #include "engine/part_file_win32.h"
+#include "engine/socket_transport_win32.h"
 #include "engine/winhttp_transport_win32.h"
 #include "platform/win32/file_system_win32.h"
 
@@ -19,7 +20,8 @@ using namespace qnb::engine;
 struct Runtime {
     qnb::win32::Win32FileSystem files;
     Win32FileStore store;
-    WinHttpTransport transport;
+    WinHttpTransport winhttp;
+    SystemTransport transport{winhttp};
     Engine engine{transport, store, files};
 };
 
@@ -42,7 +44,7 @@ QNB_EXPORT int QNB_ENGINE_CALL XL_Init() {
     std::lock_guard lock(g_mutex);
     if (*g_runtime) return 1;
     auto runtime = std::make_shared<Runtime>();
-    if (!runtime->transport.Ready()) return 0;
+    if (!runtime->winhttp.Ready()) return 0;
     *g_runtime = std::move(runtime);
     return 1;
 }

@@ -4,7 +4,10 @@
 //   state 3 percent 42 done 441450496 total 1051721728 speed 52428800 retries 0
 // and exits 0 when the download is complete, 1 when it failed.
 // Options: --workspace FOLDER reads and writes Download.json there first
-// (as start-up does); --timeout SECONDS gives up after that long (exit 3).
+// (as start-up does); --timeout SECONDS gives up after that long (exit 3);
+// --direct drives the engine library itself, without the manager, looking
+// every 20 ms, and prints "elapsed SECONDS" from start to completion (for
+// the benchmarks).
 #include "tools/qnbdiag/commands.h"
 #include "tools/qnbdiag/json_output.h"
 
@@ -19,14 +22,61 @@
 #include <thread>
 #endif
 
+#include <cstdlib>
+
 namespace qnb::diag {
+
+#ifdef _WIN32
+namespace {
+
+int RunDirect(const std::string& library, const std::string& url, const std::string& folder, double timeout) {
+    std::unique_ptr<EngineLibrary> engine = LoadEngineLibrary(library);
+    if (!engine || !engine->Init()) {
+        PrintError("the engine library could not be loaded");
+        return 1;
+    }
+    std::string dir = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+    auto params = std::make_unique<EngineTaskParams>();
+    FillTaskParams(url, dir + SaveNameOf(url), params.get());
+    EngineHandle task = engine->CreateTask(*params);
+    auto start = std::chrono::steady_clock::now();
+    if (!task || !engine->StartTask(task)) {
+        PrintError("the engine refused the task");
+        engine->UnInit();
+        return 1;
+    }
+    EngineTaskInfo info{};
+    int code = 3;
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        engine->QueryTaskInfo(task, &info);
+        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (info.status == engine::kStatusComplete || info.status == engine::kStatusError) {
+            std::printf("status %d error %d done %llu elapsed %.3f\n", info.status, info.errorCode,
+                        static_cast<unsigned long long>(info.doneBytes), elapsed);
+            code = info.status == engine::kStatusComplete ? 0 : 1;
+            break;
+        }
+        if (timeout > 0 && elapsed > timeout) break;
+    }
+    std::fflush(stdout);
+    engine->DeleteTask(task);
+    engine->UnInit();
+    return code;
+}
+
+}  // namespace
+#endif
 
 int RunDownload(const Arguments& args) {
     std::string url, folder, workspace;
     double timeout = 0;
+    bool direct = false;
     Arguments plain;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--workspace" && i + 1 < args.size()) {
+        if (args[i] == "--direct") {
+            direct = true;
+        } else if (args[i] == "--workspace" && i + 1 < args.size()) {
             workspace = args[++i];
         } else if (args[i] == "--timeout" && i + 1 < args.size()) {
             timeout = std::atof(args[++i].c_str());
@@ -35,7 +85,7 @@ int RunDownload(const Arguments& args) {
         }
     }
     if (plain.size() != 2) {
-        PrintError("usage: download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]");
+        PrintError("usage: download URL FOLDER [--workspace FOLDER] [--timeout SECONDS] [--direct]");
         return 2;
     }
     url = plain[0];
@@ -49,6 +99,7 @@ int RunDownload(const Arguments& args) {
         return 1;
     }
     std::printf("engine %s\n", library.c_str());
+    if (direct) return RunDirect(library, url, folder, timeout);
     CDownloadManager& downloads = Downloads();
     auto start = std::chrono::steady_clock::now();
     for (;;) {
@@ -84,6 +135,7 @@ int RunDownload(const Arguments& args) {
     }
 #else
     (void)timeout;
+    (void)direct;
     PrintError("the download engine runs in the Windows builds only");
     return 1;
 #endif
