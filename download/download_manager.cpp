@@ -62,6 +62,7 @@ void CDownloadManager::AddTask(const std::string& url, const std::string& folder
             return;
         }
     }
+    if (!ports_.files) return;  // not configured: nothing can be saved
     FileSystem& files = *ports_.files;
     std::string folder = folderIn;
     if (folder.empty() || folder.back() != '\\') folder += '\\';
@@ -85,7 +86,8 @@ bool CDownloadManager::QueryTask(const std::string& url, std::string* savePath, 
     if (!record || record->retries == kRetriesReported) return false;
     if (record->state == kDownloadFailed) {
         record->retries = kRetriesReported;  // reported now, and only now
-    } else if (record->state == kDownloadComplete && !ports_.files->access(record->savePath, FileSystem::kExists)) {
+    } else if (record->state == kDownloadComplete && ports_.files &&
+               !ports_.files->access(record->savePath, FileSystem::kExists)) {
         record->state = kDownloadNew;
         record->percent = 0;
         record->doneBytes = 0;
@@ -115,7 +117,7 @@ std::vector<DownloadTask> CDownloadManager::Records() const {
 }
 
 void CDownloadManager::Initialise(const std::string& workspaceIn) {
-    if (workspaceIn.empty()) return;
+    if (workspaceIn.empty() || !ports_.files) return;
     std::string workspace = workspaceIn;
     if (workspace.back() != '\\') workspace += '\\';
     {
@@ -273,7 +275,7 @@ void CDownloadManager::WriteRecords() {
             if (record->state == kDownloadComplete) done.push_back({record->url, record->savePath});
         }
     }
-    if (done.empty() || workspace.empty()) return;
+    if (done.empty() || workspace.empty() || !ports_.files) return;
     ports_.files->writeFile(workspace + kDownloadRecordsName, RenderDownloadRecords(done));
 }
 

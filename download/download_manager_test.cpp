@@ -387,6 +387,15 @@ TEST_F(DownloadManagerTest, WithoutAnEngineRecordsStayNew) {
     EXPECT_EQ(Ask(kUrl).state, kDownloadNew);
 }
 
+TEST(DownloadManagerUnconfigured, AddsNothingAndDoesNotFault) {
+    CDownloadManager manager;
+    manager.AddTask("http://img.example/a.gho", "E:\\Data\\");
+    manager.Initialise("E:\\Data\\");
+    EXPECT_FALSE(manager.QueryTask("http://img.example/a.gho", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr));
+    EXPECT_EQ(manager.GetSavePath("http://img.example/a.gho"), "");
+}
+
 TEST(DownloadManagerThread, TheWorkerPassesAboutOnceASecondAndEndsTheEngineOnStop) {
     char pattern[] = "/tmp/qnb-downloads-XXXXXX";
     std::string root = ::mkdtemp(pattern);
