@@ -119,6 +119,17 @@ class Scenarios:
         data = open(self.host("Data", "stall.gho"), "rb").read()
         check(sha(data) == sha(generated_bytes(size)), "the restarted file is byte-identical to the source")
 
+    def chunked_through_winhttp(self, service):
+        # Chunked answers are WinHTTP's to read: the whole download goes through it.
+        size = 6 << 20
+        url = service.url("/gen/%d/chunked.gho" % size, chunked="65536")
+        run = self.download(url)
+        check(run.returncode == 0, "a download of chunked answers completes through WinHTTP")
+        data = open(self.host("Data", "chunked.gho"), "rb").read()
+        check(sha(data) == sha(generated_bytes(size)), "the file read through WinHTTP is byte-identical")
+        ranges = [e["range"] for e in self.gen_requests(service, "chunked.gho")]
+        check(len(ranges) >= 2 and all(ranges), "WinHTTP asks for ranges too (%d requests)" % len(ranges))
+
     def redirected(self, service):
         # A redirect is followed by WinHTTP; the ranges then go to where it led.
         size = 12 << 20
@@ -155,7 +166,8 @@ def main():
     parser.add_argument("--qnbdiag", required=True)
     parser.add_argument("only", nargs="*", help="scenarios to run (all by default)")
     args = parser.parse_args()
-    names = args.only or ["complete_and_restored", "resume_after_kill", "stalled", "redirected", "broken_server"]
+    names = args.only or ["complete_and_restored", "resume_after_kill", "stalled", "redirected",
+                          "chunked_through_winhttp", "broken_server"]
     drive = tempfile.mkdtemp(prefix="qnb-downloads-")
     try:
         with LocalService() as service, WineBox() as box:

@@ -259,7 +259,14 @@ std::unique_ptr<HttpStream> SystemTransport::Open(const HttpRequest& request, En
         std::string location;
         auto stream = sockets_.Open(hop, error, &handOver, &location);
         if (!handOver) return stream;
-        if (location.empty() || location.find_first_of("\r\n") != std::string::npos) break;
+        if (location.empty()) {
+            // A server whose answers this transport leaves to WinHTTP: the rest go there at once.
+            auto parsed = ParsePlainUrl(hop.url);
+            std::lock_guard lock(mutex_);
+            if (parsed) directHosts_[parsed->host + ":" + parsed->port] = false;
+            break;
+        }
+        if (location.find_first_of("\r\n") != std::string::npos) break;
         hop.url = location;
     }
     return winhttp_.Open(hop, error);
