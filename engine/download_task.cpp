@@ -22,9 +22,9 @@ struct DownloadTask::Session {
     int live = 0;
 };
 
-DownloadTask::DownloadTask(TaskSpec spec, Transport& transport, FileStore& store, FileSystem& files,
+DownloadTask::DownloadTask(TaskSetup setup, Transport& transport, FileStore& store, FileSystem& files,
                            const EngineOptions& options)
-    : spec_(std::move(spec)), transport_(transport), store_(store), files_(files), options_(options) {}
+    : setup_(std::move(setup)), transport_(transport), store_(store), files_(files), options_(options) {}
 
 DownloadTask::~DownloadTask() { Shutdown(); }
 
@@ -125,7 +125,7 @@ void DownloadTask::RecordError(Session& session, EngineError error, bool fatal) 
 }
 
 void DownloadTask::SaveControl(Session& session) {
-    if (!spec_.resume || !session.ranges) return;
+    if (!setup_.resume || !session.ranges) return;
     ControlState state;
     {
         std::lock_guard lock(mutex_);
@@ -133,7 +133,7 @@ void DownloadTask::SaveControl(Session& session) {
     }
     // The control file never claims bytes that are not on the disk yet.
     if (!session.file->Flush()) return;
-    state.url = spec_.url;
+    state.url = setup_.url;
     state.total = *session.total;
     state.validator = session.validator;
     files_.writeFile(ControlPath(), EncodeControl(state));
@@ -141,14 +141,14 @@ void DownloadTask::SaveControl(Session& session) {
 
 DownloadTask::Outcome DownloadTask::RunSession() {
     Session session;
-    session.url = spec_.url;
-    if (spec_.url.rfind("http://", 0) != 0 && spec_.url.rfind("https://", 0) != 0) return Fail(kErrorUrl);
+    session.url = setup_.url;
+    if (setup_.url.rfind("http://", 0) != 0 && setup_.url.rfind("https://", 0) != 0) return Fail(kErrorUrl);
 
     // What an earlier run left, if it belongs to this address.
     std::optional<ControlState> saved;
-    if (spec_.resume) {
+    if (setup_.resume) {
         if (auto bytes = files_.readFile(ControlPath())) saved = DecodeControl(*bytes);
-        if (saved && (saved->url != spec_.url || saved->remaining.empty())) saved.reset();
+        if (saved && (saved->url != setup_.url || saved->remaining.empty())) saved.reset();
         if (saved) session.file = store_.OpenExisting(PartPath(), saved->total);
         if (!session.file) saved.reset();
     }
@@ -165,7 +165,7 @@ DownloadTask::Outcome DownloadTask::RunSession() {
             Discard();
         }
         probe = HttpRequest{};
-        probe.url = spec_.url;
+        probe.url = setup_.url;
         probe.ranged = !plain;
         // A short first range: the connections then share the rest in
         // equal parts, each asking for exactly its own.

@@ -38,7 +38,7 @@ struct EngineOptions {
     std::chrono::milliseconds speedWindow{2000};
 };
 
-struct TaskSpec {
+struct TaskSetup {
     std::string url;       // UTF-8
     std::string folder;    // ends with "\"
     std::string fileName;
@@ -55,7 +55,7 @@ struct TaskSnapshot {
 
 class DownloadTask {
 public:
-    DownloadTask(TaskSpec spec, Transport& transport, FileStore& store, FileSystem& files,
+    DownloadTask(TaskSetup setup, Transport& transport, FileStore& store, FileSystem& files,
                  const EngineOptions& options);
     ~DownloadTask();
     DownloadTask(const DownloadTask&) = delete;
@@ -69,8 +69,8 @@ public:
     // Stops and waits until every thread of the task has ended.
     void Shutdown();
 
-    const TaskSpec& Spec() const { return spec_; }
-    std::string TargetPath() const { return spec_.folder + spec_.fileName; }
+    const TaskSetup& Setup() const { return setup_; }
+    std::string TargetPath() const { return setup_.folder + setup_.fileName; }
     std::string PartPath() const { return TargetPath() + kPartSuffix; }
     std::string ControlPath() const { return TargetPath() + kControlSuffix; }
 
@@ -88,7 +88,7 @@ private:
     void Discard();
     void Sample();
 
-    const TaskSpec spec_;
+    const TaskSetup setup_;
     Transport& transport_;
     FileStore& store_;
     FileSystem& files_;

@@ -29,8 +29,8 @@ EngineOptions SmallPieces() {
 class DownloadTaskTest : public ::testing::Test {
 protected:
     std::unique_ptr<DownloadTask> NewTask(bool resume = true) {
-        TaskSpec spec{"http://files.example/img/win10.gho", TaskFolder::kFolder, "win10.gho", resume};
-        return std::make_unique<DownloadTask>(spec, server_, folder_.store(), folder_.files(), SmallPieces());
+        TaskSetup setup{"http://files.example/img/win10.gho", TaskFolder::kFolder, "win10.gho", resume};
+        return std::make_unique<DownloadTask>(setup, server_, folder_.store(), folder_.files(), SmallPieces());
     }
     // Waits until the task has left the downloading state.
     TaskSnapshot Finish(DownloadTask& task) {
@@ -96,8 +96,8 @@ TEST_F(DownloadTaskTest, FailuresBecomeStatusOneWithTheirReason) {
     for (const Case& c : cases) {
         FakeServer server(body_);
         c.set(server);
-        TaskSpec spec{"http://files.example/win10.gho", TaskFolder::kFolder, "win10.gho", true};
-        DownloadTask task(spec, server, folder_.store(), folder_.files(), SmallPieces());
+        TaskSetup setup{"http://files.example/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+        DownloadTask task(setup, server, folder_.store(), folder_.files(), SmallPieces());
         task.Start();
         ASSERT_TRUE(WaitFor([&] { return task.Snapshot().status != kStatusDownloading; })) << c.what;
         TaskSnapshot s = task.Snapshot();
@@ -108,8 +108,8 @@ TEST_F(DownloadTaskTest, FailuresBecomeStatusOneWithTheirReason) {
 }
 
 TEST_F(DownloadTaskTest, AnAddressThatIsNotHttpIsRefused) {
-    TaskSpec spec{"ftp://files.example/win10.gho", TaskFolder::kFolder, "win10.gho", true};
-    DownloadTask task(spec, server_, folder_.store(), folder_.files(), SmallPieces());
+    TaskSetup setup{"ftp://files.example/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+    DownloadTask task(setup, server_, folder_.store(), folder_.files(), SmallPieces());
     task.Start();
     ASSERT_TRUE(WaitFor([&] { return task.Snapshot().status == kStatusError; }));
     EXPECT_EQ(task.Snapshot().error, kErrorUrl);
@@ -241,8 +241,8 @@ TEST_F(DownloadTaskTest, AFullDiskIsAnErrorOfItsOwn) {
     for (bool atCreation : {true, false}) {
         FullDisk disk(folder_.store(), atCreation ? UINT64_MAX : kSize / 3);
         if (atCreation) disk.preallocateRoom = kSize - 1;
-        TaskSpec spec{"http://files.example/win10.gho", TaskFolder::kFolder, "win10.gho", true};
-        DownloadTask task(spec, server_, disk, folder_.files(), SmallPieces());
+        TaskSetup setup{"http://files.example/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+        DownloadTask task(setup, server_, disk, folder_.files(), SmallPieces());
         task.Start();
         ASSERT_TRUE(WaitFor([&] { return task.Snapshot().status != kStatusDownloading; }));
         EXPECT_EQ(task.Snapshot().status, kStatusError);

@@ -21,19 +21,19 @@ Engine::~Engine() {
 }
 
 EngineHandle Engine::Create(const EngineTaskParams& params) {
-    TaskSpec spec;
-    spec.url = text::Utf16ToUtf8(FieldText(params.url, kUrlUnits));
-    spec.folder = text::Utf16ToUtf8(FieldText(params.folder, kPathUnits));
-    spec.fileName = text::Utf16ToUtf8(FieldText(params.fileName, kPathUnits));
-    spec.resume = params.resume != 0;
-    if (spec.url.empty() || spec.fileName.empty() || spec.folder.empty()) return nullptr;
-    if (spec.fileName.find_first_of("\\/") != std::string::npos) return nullptr;
-    if (spec.folder.back() != '\\' && spec.folder.back() != '/') spec.folder += '\\';
+    TaskSetup setup;
+    setup.url = text::Utf16ToUtf8(FieldText(params.url, kUrlUnits));
+    setup.folder = text::Utf16ToUtf8(FieldText(params.folder, kPathUnits));
+    setup.fileName = text::Utf16ToUtf8(FieldText(params.fileName, kPathUnits));
+    setup.resume = params.resume != 0;
+    if (setup.url.empty() || setup.fileName.empty() || setup.folder.empty()) return nullptr;
+    if (setup.fileName.find_first_of("\\/") != std::string::npos) return nullptr;
+    if (setup.folder.back() != '\\' && setup.folder.back() != '/') setup.folder += '\\';
 
     std::lock_guard lock(mutex_);
     for (const auto& [handle, task] : tasks_) {
         // Two tasks writing one file would spoil it; Windows names ignore case.
-        std::string a = task->TargetPath(), b = spec.folder + spec.fileName;
+        std::string a = task->TargetPath(), b = setup.folder + setup.fileName;
         auto lower = [](std::string s) {
             std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
             return s;
@@ -42,7 +42,7 @@ EngineHandle Engine::Create(const EngineTaskParams& params) {
     }
     uintptr_t handle = nextHandle_;
     nextHandle_ += 0x10;
-    tasks_[handle] = std::make_shared<DownloadTask>(std::move(spec), transport_, store_, files_, options_);
+    tasks_[handle] = std::make_shared<DownloadTask>(std::move(setup), transport_, store_, files_, options_);
     return reinterpret_cast<EngineHandle>(handle);
 }
 
@@ -74,7 +74,7 @@ bool Engine::Query(EngineHandle handle, EngineTaskInfo* info) {
     TaskSnapshot s = task->Snapshot();
     info->status = s.status;
     info->errorCode = s.error;
-    std::u16string name = text::Utf8ToUtf16(task->Spec().fileName);
+    std::u16string name = text::Utf8ToUtf16(task->Setup().fileName);
     std::copy_n(name.begin(), std::min(name.size(), kPathUnits - 1), info->fileName);
     info->totalBytes = s.total;
     info->doneBytes = s.done;
