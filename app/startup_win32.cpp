@@ -2,6 +2,8 @@
 
 #include "app/app_context.h"
 #include "app/space_guard.h"
+#include "download/download_manager.h"
+#include "download/downloads_win32.h"
 #include "inspect/mac_address_win32.h"
 #include "net/endpoints.h"
 #include "net/report_facts_win32.h"
@@ -56,8 +58,11 @@ void Win32StartupHost::StartBackgroundThreads() {
     // query, update check. The threads are never joined; they end with the process.
     Machine* machine = machine_.get();
     net::StartCatalogueThread(g_context, net::ApiEndpoint());
+    ConfigureDownloads(machine->files());
+    std::thread([machine] { DeployDownloadEngine(machine->files(), g_context.WorkspacePath()); }).detach();
     std::thread([machine] {
-        RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag, nullptr);
+        RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag,
+                      [](const std::string& url) { return Downloads().GetSavePath(url); });
     }).detach();
     net::StartPackageThread(g_context, net::ApiEndpoint());
     net::StartUpdateThread(g_context, net::ApiEndpoint(),
@@ -70,9 +75,7 @@ void Win32StartupHost::RunMainWindow() {
     // The main window and its message loop run here.
 }
 
-void Win32StartupHost::StopDownloads() {
-    // The download tasks are told to stop here, with 200 ms to do so.
-}
+void Win32StartupHost::StopDownloads() { Downloads().Stop(); }
 
 void Win32StartupHost::DestroyMainWindow() {}
 

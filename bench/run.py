@@ -173,6 +173,171 @@ def payload_load(args):
     return time_ok and memory_ok
 
 
+# ---------------------------------------------------------------------------
+# Downloads: the engine library under Wine against Debian's nginx on loopback
+
+
+def download_tools(args):
+    """qnbdiag of the win64 build, and the test bed's helpers."""
+    qnbdiag = Path(args.win64) / "tools" / "qnbdiag" / "qnbdiag.exe"
+    if not qnbdiag.exists():
+        raise RuntimeError(f"{qnbdiag} is missing: build the win64 preset")
+    sys.path.insert(0, str(TOP / "testbed"))
+    from nginx_server import NginxServer
+    from winebox import WineBox
+    return qnbdiag, NginxServer, WineBox
+
+
+def write_random_file(path, size):
+    with open(path, "wb") as f:
+        left = size
+        while left:
+            n = min(left, 16 << 20)
+            f.write(os.urandom(n))
+            left -= n
+
+
+def sha256_of(path):
+    import hashlib
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def engine_seconds(box, qnbdiag, url):
+    """Runs one download through the engine library itself (qnbdiag download
+    --direct) and returns the engine's time from start to completion."""
+    run = box.run([qnbdiag, "download", url, "T:\\", "--direct", "--timeout", "600"],
+                  capture_output=True, text=True)
+    match = re.search(r"^status 4 error 0 done \d+ elapsed ([0-9.]+)$", run.stdout, re.M)
+    if run.returncode != 0 or not match:
+        raise RuntimeError(f"the engine's download failed: {run.stdout[-300:]} {run.stderr[-300:]}")
+    return float(match.group(1))
+
+
+def timed(command):
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def remove_all(folder):
+    for entry in Path(folder).iterdir():
+        if entry.is_file():
+            entry.unlink()
+
+
+@benchmark("download-one-connection")
+def download_one_connection(args):
+    """A 1 GiB file from nginx without ranges, so one connection: the engine
+    (under Wine, WinHTTP) against curl -o. Goal: at least 0.9 x curl's
+    throughput (medians)."""
+    qnbdiag, NginxServer, WineBox = download_tools(args)
+    size = 1 << 30
+    runs = max(1, min(args.runs, 3))
+    with tempfile.TemporaryDirectory(prefix="qnb-bench-dl-") as work:
+        www, out = Path(work) / "www", Path(work) / "out"
+        www.mkdir()
+        out.mkdir()
+        write_random_file(www / "image.gho", size)
+        ours, theirs = [], []
+        with NginxServer(www, ranges=False) as server, WineBox() as box:
+            box.map_drive("T", out)
+            url = server.url("image.gho")
+            for _ in range(runs):
+                theirs.append(timed(["curl", "-s", "-o", str(out / "curl.gho"), url]))
+                remove_all(out)
+                ours.append(engine_seconds(box, qnbdiag, url))
+                if sha256_of(out / "image.gho") != sha256_of(www / "image.gho"):
+                    raise RuntimeError("the engine's file differs from the source")
+                remove_all(out)
+    ratio = statistics.median(theirs) / statistics.median(ours)
+    print(f"  engine: {size / statistics.median(ours) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in ours)} s)")
+    print(f"  curl:   {size / statistics.median(theirs) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in theirs)} s)")
+    ok = ratio >= 0.9
+    print(f"  throughput ratio {ratio:.2f} (goal >= 0.90): {'met' if ok else 'MISSED'}")
+    return ok
+
+
+@benchmark("download-rate-limited")
+def download_rate_limited(args):
+    """A 256 MiB file from nginx limiting each connection to 16 MB/s: the
+    engine's four connections against aria2c with four. Goal: at least
+    0.9 x aria2c's throughput (medians)."""
+    qnbdiag, NginxServer, WineBox = download_tools(args)
+    aria2c = shutil.which("aria2c")
+    if not aria2c:
+        raise RuntimeError("aria2c is missing (Debian package aria2): ./x deps installs it")
+    size = 256 << 20
+    runs = max(1, min(args.runs, 3))
+    with tempfile.TemporaryDirectory(prefix="qnb-bench-dl-") as work:
+        www, out = Path(work) / "www", Path(work) / "out"
+        www.mkdir()
+        out.mkdir()
+        write_random_file(www / "image.gho", size)
+        ours, theirs = [], []
+        with NginxServer(www, limit_rate="16m") as server, WineBox() as box:
+            box.map_drive("T", out)
+            url = server.url("image.gho")
+            for _ in range(runs):
+                theirs.append(timed([aria2c, "-q", "-x4", "-s4", "-k1M", "--file-allocation=none",
+                                     "--allow-overwrite=true", "-d", str(out), "-o", "aria2.gho", url]))
+                remove_all(out)
+                ours.append(engine_seconds(box, qnbdiag, url))
+                if sha256_of(out / "image.gho") != sha256_of(www / "image.gho"):
+                    raise RuntimeError("the engine's file differs from the source")
+                remove_all(out)
+    ratio = statistics.median(theirs) / statistics.median(ours)
+    print(f"  engine: {size / statistics.median(ours) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in ours)} s)")
+    print(f"  aria2c: {size / statistics.median(theirs) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in theirs)} s)")
+    ok = ratio >= 0.9
+    print(f"  throughput ratio {ratio:.2f} (goal >= 0.90): {'met' if ok else 'MISSED'}")
+    return ok
+
+
+@benchmark("download-resume")
+def download_resume(args):
+    """A 512 MiB download through the download manager (qnbdiag download),
+    killed at about half way and started again, from nginx limiting each
+    connection to 16 MB/s. Goals: the server sends at most 1.1 x the file in
+    all; the result's SHA-256 equals the source's."""
+    qnbdiag, NginxServer, WineBox = download_tools(args)
+    size = 512 << 20
+    with tempfile.TemporaryDirectory(prefix="qnb-bench-dl-") as work:
+        www, out = Path(work) / "www", Path(work) / "out"
+        www.mkdir()
+        out.mkdir()
+        write_random_file(www / "image.gho", size)
+        with NginxServer(www, limit_rate="16m") as server, WineBox() as box:
+            box.map_drive("T", out)
+            url = server.url("image.gho")
+            process = subprocess.Popen(["wine", str(qnbdiag), "download", url, "T:\\", "--timeout", "600"],
+                                       env=box.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            killed_at = 0
+            for line in process.stdout:
+                parts = line.split()
+                if len(parts) > 5 and parts[0] == "state" and int(parts[5]) >= size // 2:
+                    killed_at = int(parts[5])
+                    break
+            process.kill()
+            process.wait()
+            first = server.bytes_sent()
+            run = box.run([qnbdiag, "download", url, "T:\\", "--timeout", "600"], capture_output=True, text=True)
+            if run.returncode != 0:
+                raise RuntimeError(f"the second run failed: {run.stdout[-300:]}")
+            time.sleep(0.5)
+            sent = server.bytes_sent()
+            same = sha256_of(out / "image.gho") == sha256_of(www / "image.gho")
+    ratio = sent / size
+    print(f"  killed at {mib(killed_at)} of {mib(size)}; sent {mib(first)} before the kill, {mib(sent)} in all")
+    sent_ok = ratio <= 1.1
+    print(f"  sent {ratio:.3f} x the file (goal <= 1.10): {'met' if sent_ok else 'MISSED'}")
+    print(f"  SHA-256 equal to the source's: {'met' if same else 'MISSED'}")
+    return sent_ok and same
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--native", default=str(TOP / "build" / "bench"), help="the bench build")

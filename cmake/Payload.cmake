@@ -79,9 +79,14 @@ set(_qnb_vendor_files
     grub.mbr xp/grub.mbr
     bootmgr  xp/bootmgr
     boot/bcd xp/boot/bcd)
-# Programs of this repository (entry name, target). xldl.dll, imagex.exe and
+# Programs of this repository (entry name, target). imagex.exe and
 # isocmd/isocmd.exe with its drivers are added here as their targets arrive.
+# Each Windows build packs its own: the i686 xldl.dll goes into the shipped
+# program, the x86_64 one into the win64 build's programs (run under Wine).
 set(QNB_PAYLOAD_TOOLS)
+if(WIN32)
+    list(APPEND QNB_PAYLOAD_TOOLS xldl.dll xldl)
+endif()
 
 set(QNB_PAYLOAD_FILES)
 if(QNB_VENDOR_DIR AND IS_DIRECTORY ${QNB_VENDOR_DIR})

@@ -13,5 +13,6 @@ int RunContext(const Arguments& args);
 int RunPayload(const Arguments& args);
 // http-get, catalogue, getpe, update, report, mac, startup-services; -1 for another command.
 int RunNet(const std::string& command, const Arguments& args);
+int RunDownload(const Arguments& args);
 
 }  // namespace qnb::diag

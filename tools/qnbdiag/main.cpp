@@ -20,6 +20,8 @@ const char kUsage[] =
     "  payload list [ARCHIVE]      list the payload archive (the program's own, or a 7z file)\n"
     "  payload extract NAME TARGET [ARCHIVE]\n"
     "                              write one entry of the payload archive to a file\n"
+    "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]\n"
+    "                              download through the download manager and the payload's engine\n"
     "  http-get URL                print the body the HTTP client delivered\n"
     "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
     "  report KIND                 send one usage report (1-7)\n"
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "context") return qnb::diag::RunContext(args);
     if (command == "payload") return qnb::diag::RunPayload(args);
+    if (command == "download") return qnb::diag::RunDownload(args);
     if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);
     return 2;

@@ -1,0 +1,425 @@
+#include "download/download_manager.h"
+
+#include "download/download_records.h"
+#include "platform/posix/host_file_system.h"
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sys/stat.h>
+
+namespace qnb {
+namespace {
+
+// A scripted engine: every task reports what the test sets in `status`.
+class FakeEngine : public EngineLibrary {
+public:
+    struct Task {
+        std::string url, folder, fileName;
+        int starts = 0;
+        bool deleted = false;
+    };
+    bool Init() override { return inits++, true; }
+    bool UnInit() override { return uninits++, true; }
+    EngineHandle CreateTask(const EngineTaskParams& p) override {
+        Task t;
+        t.url = text::Utf16ToUtf8(engine::FieldText(p.url, engine::kUrlUnits));
+        t.folder = text::Utf16ToUtf8(engine::FieldText(p.folder, engine::kPathUnits));
+        t.fileName = text::Utf16ToUtf8(engine::FieldText(p.fileName, engine::kPathUnits));
+        EXPECT_EQ(p.resume, 1u);
+        EXPECT_EQ(p.onlyOriginal, 0u);
+        tasks.push_back(t);
+        return reinterpret_cast<EngineHandle>(tasks.size());
+    }
+    bool StartTask(EngineHandle h) override {
+        Task* t = Get(h);
+        if (!t || t->deleted) return false;
+        ++t->starts;
+        return startSucceeds;
+    }
+    bool QueryTaskInfo(EngineHandle h, EngineTaskInfo* info) override {
+        std::memset(info, 0, sizeof *info);
+        Task* t = Get(h);
+        if (!t || t->deleted) return false;
+        ++queries;
+        info->status = status;
+        info->totalBytes = 1000;
+        info->doneBytes = static_cast<uint64_t>(progress * 1000);
+        info->progress = progress;
+        info->speed = speed;
+        std::u16string name = text::Utf8ToUtf16(engineFileName.empty() ? t->fileName : engineFileName);
+        std::copy(name.begin(), name.end(), info->fileName);
+        return true;
+    }
+    bool StopTask(EngineHandle h) override { return stops.push_back(reinterpret_cast<uintptr_t>(h)), true; }
+    bool DeleteTask(EngineHandle h) override {
+        Task* t = Get(h);
+        if (t) t->deleted = true;
+        return t != nullptr;
+    }
+    Task* Get(EngineHandle h) {
+        auto i = reinterpret_cast<uintptr_t>(h);
+        return i >= 1 && i <= tasks.size() ? &tasks[i - 1] : nullptr;
+    }
+    int Deleted() const {
+        int n = 0;
+        for (const Task& t : tasks) n += t.deleted;
+        return n;
+    }
+
+    std::vector<Task> tasks;
+    std::vector<uintptr_t> stops;
+    int32_t status = 3;
+    float progress = 0;
+    uint32_t speed = 100;
+    std::string engineFileName;
+    bool startSucceeds = true;
+    int inits = 0, uninits = 0, queries = 0;
+};
+
+// The manager owns its engine object; this one forwards to the test's.
+struct Forward : EngineLibrary {
+    explicit Forward(FakeEngine& e) : e(e) {}
+    bool Init() override { return e.Init(); }
+    bool UnInit() override { return e.UnInit(); }
+    EngineHandle CreateTask(const EngineTaskParams& p) override { return e.CreateTask(p); }
+    bool StartTask(EngineHandle h) override { return e.StartTask(h); }
+    bool QueryTaskInfo(EngineHandle h, EngineTaskInfo* i) override { return e.QueryTaskInfo(h, i); }
+    bool StopTask(EngineHandle h) override { return e.StopTask(h); }
+    bool DeleteTask(EngineHandle h) override { return e.DeleteTask(h); }
+    FakeEngine& e;
+};
+
+class DownloadManagerTest : public ::testing::Test {
+protected:
+    DownloadManagerTest() {
+        ::mkdir((root_ + "/E").c_str(), 0755);
+        DownloadManagerPorts ports;
+        ports.files = &files_;
+        ports.startWorkerThread = false;
+        ports.openEngine = [this](const std::atomic<bool>&) -> std::unique_ptr<EngineLibrary> {
+            if (!engineAvailable_) return nullptr;
+            auto e = std::make_unique<Forward>(engine_);
+            return e;
+        };
+        ports.now = [this] { return now_; };
+        ports.rename = [this](const std::string& from, const std::string& to) {
+            renames_.push_back({from, to});
+            return true;
+        };
+        manager_ = std::make_unique<CDownloadManager>(std::move(ports));
+        manager_->Initialise(kWorkspace);  // as at start-up: there is no Download.json yet
+    }
+    ~DownloadManagerTest() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
+
+    struct Query {
+        bool found;
+        std::string savePath;
+        int32_t state, percent, speed, retries;
+        uint64_t total, done;
+    };
+    Query Ask(const std::string& url) {
+        Query q{};
+        q.found = manager_->QueryTask(url, &q.savePath, &q.state, &q.percent, &q.total, &q.done, &q.speed, &q.retries);
+        return q;
+    }
+    void Start(const std::string& url = kUrl) {
+        manager_->AddTask(url, kWorkspace);
+        if (!opened_) ASSERT_TRUE(opened_ = manager_->OpenEngine());
+        manager_->Pass();  // creates and starts the engine task
+    }
+    bool opened_ = false;
+
+    static std::string MakeRoot() {
+        char pattern[] = "/tmp/qnb-downloads-XXXXXX";
+        return ::mkdtemp(pattern);
+    }
+    static constexpr const char* kUrl = "http://img.example/sys/win7.gho";
+    static constexpr const char* kWorkspace = "E:\\Quenbrook\\Data\\";
+    std::string root_ = MakeRoot();
+    HostFileSystem files_{root_};
+    FakeEngine engine_;
+    bool engineAvailable_ = true;
+    int64_t now_ = 1000000;
+    std::vector<std::pair<std::string, std::string>> renames_;
+    std::unique_ptr<CDownloadManager> manager_;
+};
+
+TEST_F(DownloadManagerTest, TwoAddsForOneUrlMakeOneRecordAndOneEngineTask) {
+    manager_->AddTask(kUrl, "E:\\Quenbrook\\Data");  // no trailing separator: the folder is made
+    manager_->AddTask(kUrl, "E:\\Quenbrook\\Data");
+    ASSERT_TRUE(manager_->OpenEngine());
+    manager_->Pass();
+    manager_->AddTask(kUrl, "E:\\Quenbrook\\Data");
+    manager_->Pass();
+    EXPECT_EQ(manager_->Records().size(), 1u);
+    ASSERT_EQ(engine_.tasks.size(), 1u);
+    EXPECT_EQ(engine_.tasks[0].url, kUrl);
+    EXPECT_EQ(engine_.tasks[0].folder, "E:\\Quenbrook\\Data\\");
+    EXPECT_EQ(engine_.tasks[0].fileName, "win7.gho");
+    EXPECT_EQ(Ask(kUrl).savePath, "E:\\Quenbrook\\Data\\win7.gho");
+    EXPECT_EQ(Ask(kUrl).state, kDownloadRunning);
+    EXPECT_EQ(manager_->GetSavePath(kUrl), "E:\\Quenbrook\\Data\\win7.gho");
+    EXPECT_EQ(manager_->GetSavePath("http://other.example/x"), "");
+    EXPECT_FALSE(Ask("http://other.example/x").found);
+}
+
+TEST_F(DownloadManagerTest, SaveNames) {
+    struct Case { const char* url; const char* name; };
+    const Case cases[] = {
+        {"http://img.example/sys/win7.gho", "win7.gho"},
+        {"win7.gho", "win7.gho"},                                   // no "/": the whole URL
+        {"http://img.example/get/win10.iso?token=a/b&x=1", "win10.iso"},  // a query is no part of a name
+        {"http://img.example/pe.wim#part", "pe.wim"},
+        {"http://img.example/a:b*c.gho", "a_b_c.gho"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SaveNameOf(c.url), c.name) << c.url;
+}
+
+TEST_F(DownloadManagerTest, AnOlderFileOfTheSameNameIsDeletedButItsPartialDownloadStays) {
+    ASSERT_TRUE(files_.makeDirectory("E:\\Quenbrook") && files_.makeDirectory("E:\\Quenbrook\\Data"));
+    files_.writeFile("E:\\Quenbrook\\Data\\win7.gho", "old");
+    files_.writeFile("E:\\Quenbrook\\Data\\win7.gho.qnbdl", "partial");
+    manager_->AddTask(kUrl, kWorkspace);
+    EXPECT_FALSE(files_.access("E:\\Quenbrook\\Data\\win7.gho", FileSystem::kExists));
+    EXPECT_TRUE(files_.access("E:\\Quenbrook\\Data\\win7.gho.qnbdl", FileSystem::kExists));
+}
+
+TEST_F(DownloadManagerTest, AFolderThatCannotBeMadeAddsNothing) {
+    manager_->AddTask(kUrl, "Q:\\Quenbrook\\Data\\");  // no such drive
+    EXPECT_FALSE(Ask(kUrl).found);
+    EXPECT_TRUE(manager_->Records().empty());
+}
+
+// Tick by tick: the engine reports an error at every query.
+TEST_F(DownloadManagerTest, RetryCountsOfAnEngineThatKeepsFailing) {
+    Start();
+    engine_.status = 1;
+    struct Tick { int32_t state; int32_t retries; size_t tasks; int deleted; int startsOfLast; };
+    const Tick ticks[] = {
+        {3, 1, 1, 0, 2},   // events 1..4 restart the same engine task
+        {3, 2, 1, 0, 3},
+        {3, 3, 1, 0, 4},
+        {3, 4, 1, 0, 5},
+        {0, 5, 1, 1, 5},   // the fifth deletes it...
+        {3, 5, 2, 1, 1},   // ...and the next pass makes a new one
+        {0, 6, 2, 2, 1},
+        {3, 6, 3, 2, 1},
+        {0, 7, 3, 3, 1},
+        {3, 7, 4, 3, 1},
+        {0, 8, 4, 4, 1},
+        {3, 8, 5, 4, 1},
+        {0, 9, 5, 5, 1},
+        {3, 9, 6, 5, 1},
+        {0, 10, 6, 6, 1},  // the tenth deletes it too
+        {3, 10, 7, 6, 1},  // a new one...
+        {1, 11, 7, 6, 1},  // ...failed at its first query
+        {1, 11, 7, 6, 1},  // and left alone from then on
+    };
+    for (size_t i = 0; i < std::size(ticks); ++i) {
+        manager_->Pass();
+        DownloadTask r = manager_->Records().front();
+        EXPECT_EQ(r.state, ticks[i].state) << "tick " << i;
+        EXPECT_EQ(r.retries, ticks[i].retries) << "tick " << i;
+        EXPECT_EQ(engine_.tasks.size(), ticks[i].tasks) << "tick " << i;
+        EXPECT_EQ(engine_.Deleted(), ticks[i].deleted) << "tick " << i;
+        EXPECT_EQ(engine_.tasks.back().starts, ticks[i].startsOfLast) << "tick " << i;
+    }
+    Query q = Ask(kUrl);
+    EXPECT_TRUE(q.found);
+    EXPECT_EQ(q.state, kDownloadFailed);
+    EXPECT_EQ(q.retries, 10);
+    EXPECT_FALSE(Ask(kUrl).found) << "a failure is reported once";
+    EXPECT_FALSE(Ask(kUrl).found);
+}
+
+TEST_F(DownloadManagerTest, TheNewTaskOfTheTenthEventFailsWhateverTheEngineReports) {
+    Start();
+    engine_.status = 2;  // pauses count like errors
+    for (int i = 0; i < 16; ++i) manager_->Pass();
+    ASSERT_EQ(manager_->Records().front().state, kDownloadRunning);
+    ASSERT_EQ(manager_->Records().front().retries, 10);
+    engine_.status = 3;
+    engine_.speed = 5000;
+    manager_->Pass();
+    EXPECT_EQ(manager_->Records().front().state, kDownloadFailed);
+}
+
+TEST_F(DownloadManagerTest, AFailedStartAtARestartMakesANewTask) {
+    Start();
+    engine_.status = 1;
+    engine_.startSucceeds = false;
+    manager_->Pass();
+    EXPECT_EQ(manager_->Records().front().state, kDownloadNew);
+    EXPECT_EQ(engine_.Deleted(), 1);
+}
+
+TEST_F(DownloadManagerTest, AddingAFailedDownloadAgainRestartsTheSameRecord) {
+    Start();
+    engine_.status = 1;
+    for (int i = 0; i < 20; ++i) manager_->Pass();
+    ASSERT_EQ(Ask(kUrl).state, kDownloadFailed);
+    manager_->AddTask(kUrl, kWorkspace);
+    ASSERT_EQ(manager_->Records().size(), 1u) << "one record, one engine task per save path";
+    Query q = Ask(kUrl);
+    EXPECT_TRUE(q.found);
+    EXPECT_EQ(q.state, kDownloadNew);
+    EXPECT_EQ(q.retries, 0);
+    engine_.status = 3;
+    size_t before = engine_.tasks.size();
+    manager_->Pass();
+    EXPECT_EQ(engine_.tasks.size(), before + 1);
+    EXPECT_TRUE(engine_.tasks[before - 1].deleted) << "the old engine task went first";
+    EXPECT_EQ(Ask(kUrl).state, kDownloadRunning);
+}
+
+TEST_F(DownloadManagerTest, StallMeansNoSpeedForMoreThanThirtySecondsWhileDownloading) {
+    Start();
+    engine_.speed = 0;
+    now_ += 30;
+    manager_->Pass();
+    EXPECT_TRUE(engine_.stops.empty()) << "exactly 30 s is no stall";
+    now_ += 1;
+    manager_->Pass();
+    ASSERT_EQ(engine_.stops.size(), 1u);
+    EXPECT_EQ(manager_->Records().front().lastProgress, now_);
+    // The engine then says paused; the retry rule restarts the same task.
+    engine_.status = 2;
+    manager_->Pass();
+    EXPECT_EQ(manager_->Records().front().state, kDownloadRunning);
+    EXPECT_EQ(engine_.tasks[0].starts, 2);
+    // A paused engine is not stopped for stalling.
+    engine_.status = 2;
+    now_ += 100;
+    manager_->Pass();
+    EXPECT_EQ(engine_.stops.size(), 1u);
+}
+
+TEST_F(DownloadManagerTest, FiguresComeFromTheEngine) {
+    Start();
+    struct Case { float progress; int32_t percent; };
+    for (const Case& c : {Case{0.5f, 50}, Case{0.999f, 99}, Case{0.0f, 0}}) {
+        engine_.progress = c.progress;
+        manager_->Pass();
+        Query q = Ask(kUrl);
+        EXPECT_EQ(q.percent, c.percent) << c.progress;
+        EXPECT_EQ(q.total, 1000u);
+        EXPECT_EQ(q.speed, 100);
+    }
+}
+
+TEST_F(DownloadManagerTest, CompletionRenamesWhenTheEngineSavedUnderAnotherNameAndWritesTheRecords) {
+    Start("http://img.example/pe/TessalyPE.wim");
+    Start(kUrl);
+    ASSERT_FALSE(files_.access(std::string(kWorkspace) + kDownloadRecordsName, FileSystem::kExists))
+        << "no complete record: no file";
+    engine_.status = 4;
+    engine_.progress = 1;
+    engine_.engineFileName = "win7(1).gho";
+    manager_->Pass();
+    ASSERT_EQ(renames_.size(), 2u);
+    EXPECT_EQ(renames_[0].first, "E:\\Quenbrook\\Data\\win7(1).gho");
+    EXPECT_EQ(renames_[0].second, "E:\\Quenbrook\\Data\\win7.gho");
+    renames_.clear();
+    engine_.engineFileName.clear();
+    engine_.status = 3;
+    Start("http://img.example/pe/boot.wim");
+    engine_.status = 4;
+    manager_->Pass();
+    EXPECT_TRUE(renames_.empty()) << "the same name: nothing to rename";
+    auto written = files_.readFile(std::string(kWorkspace) + kDownloadRecordsName);
+    ASSERT_TRUE(written);
+    auto entries = ParseDownloadRecords(*written);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].url, "http://img.example/pe/boot.wim") << "front first";
+    EXPECT_EQ(entries[0].file, "E:\\Quenbrook\\Data\\boot.wim");
+    files_.writeFile("E:\\Quenbrook\\Data\\win7.gho", "image");
+    EXPECT_EQ(Ask(kUrl).state, kDownloadComplete);
+    files_.deleteFile("E:\\Quenbrook\\Data\\win7.gho");
+    EXPECT_EQ(Ask(kUrl).state, kDownloadNew) << "its file is gone: it is fetched again";
+}
+
+class RestoredRecords : public DownloadManagerTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(files_.makeDirectory("E:\\Quenbrook") && files_.makeDirectory("E:\\Quenbrook\\Data"));
+        files_.writeFile("E:\\Quenbrook\\Data\\win10.gho", "image");
+        files_.writeFile("E:\\Quenbrook\\Data\\" + std::string(kDownloadRecordsName),
+                         RenderDownloadRecords({{"http://img.example/win10.gho", "D:\\Quenbrook\\Data\\win10.gho"},
+                                                {"http://img.example/gone.gho", "D:\\Quenbrook\\Data\\gone.gho"}}));
+        manager_->Initialise(kWorkspace);
+    }
+    const std::string kRestored = "http://img.example/win10.gho";
+};
+
+TEST_F(RestoredRecords, ACompleteFileIsFoundOnTheWorkspaceDriveAndNotFetchedAgain) {
+    Query q = Ask(kRestored);
+    ASSERT_TRUE(q.found);
+    EXPECT_EQ(q.state, kDownloadComplete);
+    EXPECT_EQ(q.percent, 100);
+    EXPECT_EQ(q.savePath, "E:\\Quenbrook\\Data\\win10.gho");
+    EXPECT_FALSE(Ask("http://img.example/gone.gho").found) << "its file is gone";
+    manager_->AddTask(kRestored, kWorkspace);
+    EXPECT_EQ(files_.readFile("E:\\Quenbrook\\Data\\win10.gho"), "image") << "a complete download is kept";
+    ASSERT_TRUE(manager_->OpenEngine());
+    manager_->Pass();
+    EXPECT_TRUE(engine_.tasks.empty());
+}
+
+TEST_F(RestoredRecords, AFileDeletedLaterIsDownloadedAgain) {
+    files_.deleteFile("E:\\Quenbrook\\Data\\win10.gho");
+    Query q = Ask(kRestored);
+    EXPECT_EQ(q.state, kDownloadNew);
+    EXPECT_EQ(q.percent, 0);
+    ASSERT_TRUE(manager_->OpenEngine());
+    manager_->Pass();
+    ASSERT_EQ(engine_.tasks.size(), 1u);
+    EXPECT_EQ(engine_.tasks[0].url, kRestored);
+}
+
+TEST_F(DownloadManagerTest, WithoutAnEngineRecordsStayNew) {
+    engineAvailable_ = false;
+    manager_->AddTask(kUrl, kWorkspace);
+    EXPECT_FALSE(manager_->OpenEngine());
+    EXPECT_EQ(Ask(kUrl).state, kDownloadNew);
+}
+
+TEST(DownloadManagerUnconfigured, AddsNothingAndDoesNotFault) {
+    CDownloadManager manager;
+    manager.AddTask("http://img.example/a.gho", "E:\\Data\\");
+    manager.Initialise("E:\\Data\\");
+    EXPECT_FALSE(manager.QueryTask("http://img.example/a.gho", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr));
+    EXPECT_EQ(manager.GetSavePath("http://img.example/a.gho"), "");
+}
+
+TEST(DownloadManagerThread, TheWorkerPassesAboutOnceASecondAndEndsTheEngineOnStop) {
+    char pattern[] = "/tmp/qnb-downloads-XXXXXX";
+    std::string root = ::mkdtemp(pattern);
+    ::mkdir((root + "/E").c_str(), 0755);
+    HostFileSystem files(root);
+    FakeEngine engine;
+    DownloadManagerPorts ports;
+    ports.files = &files;
+    ports.openEngine = [&](const std::atomic<bool>&) { return std::make_unique<Forward>(engine); };
+    ports.now = [] { return int64_t{0}; };
+    {
+        CDownloadManager manager(std::move(ports));
+        manager.AddTask("http://img.example/a.gho", "E:\\Data\\");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        auto started = std::chrono::steady_clock::now();
+        manager.Stop();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(400));
+    }
+    EXPECT_EQ(engine.inits, 1);
+    EXPECT_EQ(engine.uninits, 1);
+    EXPECT_GE(engine.queries, 1);
+    EXPECT_LE(engine.queries, 3);
+    std::system(("rm -rf '" + root + "'").c_str());
+}
+
+}  // namespace
+}  // namespace qnb

@@ -1,0 +1,47 @@
+// The downloads on Windows: the protected deployment folder, the companion
+// program's launch, and the program's download manager wired to the real
+// engine library.
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <optional>
+#include <string>
+
+namespace qnb::win32 {
+
+// A new folder below parent (which ends with "\") with a name never used
+// before, whose access list lets only Administrators and SYSTEM change it
+// (everyone else may read and run). The folder is held open for the rest of
+// the process, so that it cannot be renamed or deleted and replaced while
+// its files are used. Returns it with a trailing "\".
+std::optional<std::string> MakeProtectedFolder(const std::string& parent);
+
+// The access list of that folder, as a security descriptor string (owner
+// Administrators; the variant without the owner is used when the process may
+// not set it).
+extern const wchar_t kProtectedFolderDescriptor[];
+
+// True when the access list lets nobody but Administrators and SYSTEM write:
+// of a folder on disk, or of a security descriptor string.
+bool OnlyAdministratorsMayWrite(const std::string& folder);
+bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl);
+
+// The user's temporary folder, ending with "\".
+std::string TemporaryFolder();
+
+// Runs program hidden, in a new console, with folder as its current folder,
+// handles inherited, and waits for it to end. False when it did not start.
+bool RunHiddenAndWait(const std::string& program, const std::string& folder);
+
+// The program's download manager on the real engine library; called once at
+// start-up before any download is added.
+void ConfigureDownloads(FileSystem& files);
+
+// The start-up thread's work: deploys the engine from the program's payload
+// archive into a protected folder below the temporary folder, reads the
+// download records of workspace, runs the companion program. Returns the
+// library's path, "" when there is none.
+std::string DeployDownloadEngine(FileSystem& files, const std::string& workspace);
+
+}  // namespace qnb::win32

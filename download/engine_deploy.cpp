@@ -1,0 +1,65 @@
+#include "download/engine_deploy.h"
+
+namespace qnb {
+
+const char* const kEngineCompanionFiles[13] = {
+    "atl71.dll",   "dl_peer_id.dll", "download_engine.dll", "id.dat",           "MiniThunderPlatform.exe",
+    "MiniTPFw.exe", "minizip.dll",   "msvcp71.dll",         "msvcr71.dll",      "ThunderFW.exe",
+    "XLBugHandler.dll", "XLBugReport.exe", "zlib1.dll",
+};
+
+std::vector<DeployTarget> EngineDeploymentLayout(const std::string& folder) {
+    std::vector<DeployTarget> layout{{kEngineLibraryEntry, folder + kEngineLibraryEntry}};
+    for (const char* name : kEngineCompanionFiles) {
+        layout.push_back({std::string("download/") + name, folder + "download\\" + name});
+    }
+    return layout;
+}
+
+void EngineLocation::Publish(const std::string& libraryPath) {
+    std::lock_guard lock(mutex_);
+    path_ = libraryPath;
+    published_.notify_all();
+}
+
+std::optional<std::string> EngineLocation::Wait(const std::atomic<bool>& stop) const {
+    std::unique_lock lock(mutex_);
+    while (!path_ && !stop) published_.wait_for(lock, std::chrono::milliseconds(100));
+    return path_;
+}
+
+std::optional<std::string> EngineLocation::Get() const {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+EngineLocation& TheEngineLocation() {
+    static EngineLocation* location = new EngineLocation();
+    return *location;
+}
+
+std::string DeployDownloadEngine(const DeployPorts& ports, EngineLocation& location) {
+    std::optional<std::string> folder = ports.makeFolder();
+    std::string library;
+    bool companion = false;
+    if (folder) {
+        for (const DeployTarget& file : EngineDeploymentLayout(*folder)) {
+            // A file the payload does not carry is skipped.
+            uint64_t written = ports.extract(file.entry, file.target);
+            if (file.entry == kEngineLibraryEntry && written > 0) library = file.target;
+            if (file.entry == std::string("download/") + kCompanionProgram && written > 0) companion = true;
+        }
+    }
+    // Published only once the files are in place, so that the download
+    // worker never loads a library that is still being written.
+    location.Publish(library);
+    if (ports.initialiseDownloads) ports.initialiseDownloads();
+    if (companion && !library.empty()) {
+        std::string engineFolder = ports.longPath(library);
+        engineFolder = engineFolder.substr(0, engineFolder.find_last_of('\\') + 1) + "download\\";
+        ports.runAndWait(engineFolder + kCompanionProgram, engineFolder);
+    }
+    return library;
+}
+
+}  // namespace qnb
