@@ -1,0 +1,19 @@
+// Children side by side: fixed widths first, the rest shared.
+#pragma once
+
+#include "uikit/core/container.h"
+
+namespace uikit {
+
+class CHorizontalLayoutUI : public CContainerUI {
+public:
+    std::string_view GetClass() const override { return "HorizontalLayout"; }
+    void SetPos(const Rect& rc) override;
+    bool SetAttribute(std::string_view name, std::string_view value) override;
+
+private:
+    // childvalign="vcenter" or "bottom": where children lower than the layout go.
+    unsigned childVAlign_ = kAlignTop;
+};
+
+}  // namespace uikit
