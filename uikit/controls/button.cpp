@@ -79,6 +79,11 @@ void CButtonUI::PaintBkColor(IRender& render) {
 }
 
 void CButtonUI::PaintStatusImage(IRender& render) {
+    PaintStateImage(render);
+    if (!foreImage_.IsEmpty()) DrawImage(render, foreImage_);
+}
+
+void CButtonUI::PaintStateImage(IRender& render) {
     const ImageSpec* image = &normalImage_;
     if (!IsEnabled()) {
         if (!disabledImage_.IsEmpty()) image = &disabledImage_;
@@ -115,6 +120,7 @@ bool CButtonUI::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "pushedimage") return SetImage(&pushedImage_, value);
     if (name == "focusedimage") return SetImage(&focusedImage_, value);
     if (name == "disabledimage") return SetImage(&disabledImage_, value);
+    if (name == "foreimage") return SetImage(&foreImage_, value);
     uint32_t* colour = nullptr;
     if (name == "hotbkcolor") colour = &hotBkColor_;
     else if (name == "pushedbkcolor") colour = &pushedBkColor_;

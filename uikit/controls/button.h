@@ -30,6 +30,8 @@ protected:
     uint32_t CurrentTextColor() const override;
     // The background colour for the current state.
     virtual uint32_t CurrentBkColor() const;
+    // The picture of the current state (the status step draws it, then foreimage).
+    virtual void PaintStateImage(IRender& render);
     bool SetImage(ImageSpec* slot, std::string_view image);
 
     bool hot_ = false;
@@ -40,6 +42,7 @@ protected:
     ImageSpec pushedImage_;
     ImageSpec focusedImage_;
     ImageSpec disabledImage_;
+    ImageSpec foreImage_;
     uint32_t hotBkColor_ = 0;
     uint32_t pushedBkColor_ = 0;
     uint32_t disabledBkColor_ = 0;

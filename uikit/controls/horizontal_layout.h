@@ -14,6 +14,8 @@ public:
 private:
     // childvalign="vcenter" or "bottom": where children lower than the layout go.
     unsigned childVAlign_ = kAlignTop;
+    // childalign="center" or "right": where the children go when none takes the rest of the width.
+    unsigned childAlign_ = kAlignLeft;
 };
 
 }  // namespace uikit

@@ -39,6 +39,16 @@ TEST(Layout, HorizontalWithCentredChildrenAndHiddenOnes) {
     EXPECT_TRUE(PosOf(w, "hidden").IsEmpty()) << "hidden controls are not placed";
 }
 
+TEST(Layout, ChildrenGatherInTheMiddleWhenNoneTakesTheRest) {
+    TestWindow w(R"(<Window size="300,200"><VerticalLayout childvalign="vcenter">
+        <HorizontalLayout name="row" height="40" childalign="center" childpadding="10">
+          <Control name="a" width="60"/><Control name="b" width="60" visible="false"/><Control name="c" width="60"/>
+        </HorizontalLayout></VerticalLayout></Window>)");
+    EXPECT_EQ(PosOf(w, "row"), (Rect{0, 80, 300, 120}));
+    EXPECT_EQ(PosOf(w, "a"), (Rect{85, 80, 145, 120}));
+    EXPECT_EQ(PosOf(w, "c"), (Rect{155, 80, 215, 120}));
+}
+
 TEST(Layout, FloatingControlsArePlacedRelativeToTheirContainer) {
     TestWindow w(R"(<Window size="640,360"><VerticalLayout>
         <Control height="60"/>

@@ -17,7 +17,7 @@ Size Transpose(Size s) { return {s.cy, s.cx}; }
 // the area in that frame; transposed says whether the frame is transposed.
 // Returns the content length along the main axis.
 int Arrange(const std::vector<std::unique_ptr<CControlUI>>& items, Rect inner, int childPadding, int scroll,
-            unsigned crossAlign, bool transposed) {
+            unsigned crossAlign, unsigned mainAlign, bool transposed) {
     auto frame = [&](const Rect& r) { return transposed ? Transpose(r) : r; };
     Size available{inner.Width(), inner.Height()};
 
@@ -56,6 +56,11 @@ int Arrange(const std::vector<std::unique_ptr<CControlUI>>& items, Rect inner, i
     }
 
     int pos = inner.top - scroll;
+    // Without controls that share the rest, the rest may go before them (centre, end).
+    if (shares == 0 && available.cy > fixedMain) {
+        if (mainAlign == 1) pos += (available.cy - fixedMain) / 2;
+        else if (mainAlign == 2) pos += available.cy - fixedMain;
+    }
     int shareIndex = 0;
     for (const Slot& slot : slots) {
         CControlUI* c = slot.control;
@@ -89,18 +94,36 @@ void CVerticalLayoutUI::SetPos(const Rect& rc) {
     unsigned align = childAlign_ == kAlignCenter ? 1 : childAlign_ == kAlignRight ? 2 : 0;
     int scrollBefore = scrollPos_;
     bool hadBar = vscroll_ && scrollRange_ > 0;
-    int content = Arrange(items_, inner, childPadding_, scrollPos_, align, false);
+    unsigned mainAlign = childVAlign_ == kAlignVCenter ? 1 : childVAlign_ == kAlignBottom ? 2 : 0;
+    int content = Arrange(items_, inner, childPadding_, scrollPos_, align, vscroll_ ? 0 : mainAlign, false);
     SetContentHeight(content);
     bool hasBar = vscroll_ && scrollRange_ > 0;
     if (hadBar != hasBar || scrollBefore != scrollPos_) {
-        Arrange(items_, InnerRect(), childPadding_, scrollPos_, align, false);
+        Arrange(items_, InnerRect(), childPadding_, scrollPos_, align, vscroll_ ? 0 : mainAlign, false);
     }
     for (auto& item : items_) {
         if (item->IsOwnVisible() && item->IsFloat()) PlaceFloat(item.get());
     }
 }
 
+namespace {
+bool ParseAlign(std::string_view value, unsigned* align) {
+    if (value == "left" || value == "top") *align = kAlignLeft;
+    else if (value == "center" || value == "vcenter") *align = kAlignCenter;
+    else if (value == "right" || value == "bottom") *align = kAlignRight;
+    else return false;
+    return true;
+}
+}  // namespace
+
 bool CVerticalLayoutUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "childvalign") {
+        unsigned align;
+        if (!ParseAlign(value, &align)) return false;
+        childVAlign_ = align == kAlignCenter ? kAlignVCenter : align == kAlignRight ? kAlignBottom : kAlignTop;
+        NeedLayout();
+        return true;
+    }
     if (name == "childalign") {
         if (value == "left") childAlign_ = kAlignLeft;
         else if (value == "center") childAlign_ = kAlignCenter;
@@ -115,13 +138,19 @@ bool CVerticalLayoutUI::SetAttribute(std::string_view name, std::string_view val
 void CHorizontalLayoutUI::SetPos(const Rect& rc) {
     CControlUI::SetPos(rc);
     unsigned align = childVAlign_ == kAlignVCenter ? 1 : childVAlign_ == kAlignBottom ? 2 : 0;
-    Arrange(items_, Transpose(InnerRect()), childPadding_, 0, align, true);
+    unsigned mainAlign = childAlign_ == kAlignCenter ? 1 : childAlign_ == kAlignRight ? 2 : 0;
+    Arrange(items_, Transpose(InnerRect()), childPadding_, 0, align, mainAlign, true);
     for (auto& item : items_) {
         if (item->IsOwnVisible() && item->IsFloat()) PlaceFloat(item.get());
     }
 }
 
 bool CHorizontalLayoutUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "childalign") {
+        if (!ParseAlign(value, &childAlign_)) return false;
+        NeedLayout();
+        return true;
+    }
     if (name == "childvalign") {
         if (value == "top") childVAlign_ = kAlignTop;
         else if (value == "vcenter") childVAlign_ = kAlignVCenter;

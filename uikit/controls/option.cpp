@@ -33,16 +33,11 @@ uint32_t COptionUI::CurrentBkColor() const {
     return CButtonUI::CurrentBkColor();
 }
 
-void COptionUI::PaintStatusImage(IRender& render) {
-    if (!selected_) {
-        CButtonUI::PaintStatusImage(render);
-    } else {
-        const ImageSpec* image = &selectedImage_;
-        if ((hot_ || pushed_) && !selectedHotImage_.IsEmpty()) image = &selectedHotImage_;
-        if (!image->IsEmpty()) DrawImage(render, *image);
-        else CButtonUI::PaintStatusImage(render);
-    }
-    if (!foreImage_.IsEmpty()) DrawImage(render, foreImage_);
+void COptionUI::PaintStateImage(IRender& render) {
+    const ImageSpec* image = &selectedImage_;
+    if ((hot_ || pushed_) && !selectedHotImage_.IsEmpty()) image = &selectedHotImage_;
+    if (selected_ && !image->IsEmpty()) DrawImage(render, *image);
+    else CButtonUI::PaintStateImage(render);
 }
 
 uint32_t COptionUI::CurrentTextColor() const {
@@ -64,7 +59,6 @@ bool COptionUI::SetAttribute(std::string_view name, std::string_view value) {
     }
     if (name == "selectedimage") return SetImage(&selectedImage_, value);
     if (name == "selectedhotimage") return SetImage(&selectedHotImage_, value);
-    if (name == "foreimage") return SetImage(&foreImage_, value);
     if (name == "selectedtextcolor" || name == "selectedbkcolor") {
         auto c = ParseColour(value);
         if (!c) return false;

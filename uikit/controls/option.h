@@ -18,7 +18,7 @@ public:
     virtual void Selected(bool selected, bool notify = true);
 
     bool Activate() override;
-    void PaintStatusImage(IRender& render) override;
+    void PaintStateImage(IRender& render) override;
     bool SetAttribute(std::string_view name, std::string_view value) override;
     void DescribeState(ControlState* state) const override;
     // Unselects without telling anyone (the tree keeps one selected option per group).
@@ -32,7 +32,6 @@ protected:
     bool selected_ = false;
     ImageSpec selectedImage_;
     ImageSpec selectedHotImage_;
-    ImageSpec foreImage_;
     uint32_t selectedTextColor_ = 0;
     uint32_t selectedBkColor_ = 0;
 };

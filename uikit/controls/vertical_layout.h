@@ -14,6 +14,8 @@ public:
 private:
     // childalign="center" or "right": where children narrower than the layout go.
     unsigned childAlign_ = kAlignLeft;
+    // childvalign="vcenter" or "bottom": where the children go when none takes the rest of the height.
+    unsigned childVAlign_ = kAlignTop;
 };
 
 }  // namespace uikit

@@ -1,5 +1,6 @@
 #include "uikit/win32/automation_client.h"
 
+#include "platform/text.h"
 #include "uikit/win32/automation_server.h"
 
 namespace uikit::automation {
@@ -33,7 +34,80 @@ HWND ClientWindow() {
     return client;
 }
 
+std::string WindowText(HWND hwnd) {
+    // WM_GETTEXT also reaches the controls of other programs.
+    wchar_t buffer[2048];
+    LRESULT n = SendMessageW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer));
+    return qnb::text::Narrow(std::wstring_view(buffer, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+std::string ClassOf(HWND hwnd) {
+    wchar_t buffer[256];
+    int n = GetClassNameW(hwnd, buffer, 256);
+    return qnb::text::Narrow(std::wstring_view(buffer, n > 0 ? n : 0));
+}
+
+std::vector<HWND> Dialogs() {
+    std::vector<HWND> found;
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            if (ClassOf(hwnd) == "#32770") reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
+
+Json::Value MessageBoxes() {
+    Json::Value boxes(Json::arrayValue);
+    for (HWND dialog : Dialogs()) {
+        Json::Value j(Json::objectValue);
+        j["title"] = WindowText(dialog);
+        j["visible"] = IsWindowVisible(dialog) != FALSE;
+        RECT rc;
+        GetWindowRect(dialog, &rc);
+        j["rect"] = Json::Value(Json::arrayValue);
+        for (LONG v : {rc.left, rc.top, rc.right, rc.bottom}) j["rect"].append(static_cast<int>(v));
+        DWORD pid = 0;
+        GetWindowThreadProcessId(dialog, &pid);
+        j["pid"] = static_cast<Json::UInt>(pid);
+        std::string text;
+        Json::Value buttons(Json::arrayValue);
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            std::string cls = ClassOf(child);
+            if (cls == "Static") {
+                std::string t = WindowText(child);
+                if (!t.empty()) text += (text.empty() ? "" : "\n") + t;
+            } else if (cls == "Button" && IsWindowVisible(child)) {
+                Json::Value b(Json::objectValue);
+                b["id"] = GetDlgCtrlID(child);
+                b["text"] = WindowText(child);
+                buttons.append(b);
+            }
+        }
+        j["text"] = text;
+        j["buttons"] = buttons;
+        boxes.append(j);
+    }
+    return boxes;
+}
+
+bool AnswerMessageBox(const std::string& title, int button, std::string* error) {
+    for (HWND dialog : Dialogs()) {
+        if (!IsWindowVisible(dialog) || WindowText(dialog) != title) continue;
+        HWND control = GetDlgItem(dialog, button);
+        if (!control) {
+            *error = "the message box \"" + title + "\" has no such button";
+            return false;
+        }
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+        return true;
+    }
+    *error = "no message box \"" + title + "\"";
+    return false;
+}
 
 std::vector<HWND> Servers() {
     std::vector<HWND> servers;

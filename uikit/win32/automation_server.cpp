@@ -47,56 +47,6 @@ WindowImplBase* FindWindowOfClass(const std::string& cls) {
     return nullptr;
 }
 
-// The program's message boxes: dialogs of this process with their texts and buttons.
-std::vector<HWND> MessageBoxes() {
-    std::vector<HWND> found;
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == GetCurrentProcessId() && ClassOf(hwnd) == "#32770") {
-                reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-Json::Value DescribeMessageBox(HWND dialog) {
-    Json::Value j(Json::objectValue);
-    j["title"] = WindowText(dialog);
-    j["visible"] = IsWindowVisible(dialog) != FALSE;
-    j["rect"] = RectJson(dialog);
-    std::string text;
-    Json::Value buttons(Json::arrayValue);
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        std::string cls = ClassOf(child);
-        std::string t = WindowText(child);
-        if (cls == "Static" && !t.empty()) {
-            text += (text.empty() ? "" : "\n") + t;
-        } else if (cls == "Button" && IsWindowVisible(child)) {
-            Json::Value b(Json::objectValue);
-            b["id"] = GetDlgCtrlID(child);
-            b["text"] = t;
-            buttons.append(b);
-        }
-    }
-    j["text"] = text;
-    j["buttons"] = buttons;
-    return j;
-}
-
-int ButtonId(const Json::Value& button) {
-    if (button.isInt()) return button.asInt();
-    std::string name = button.asString();
-    if (name == "ok") return IDOK;
-    if (name == "cancel") return IDCANCEL;
-    if (name == "yes") return IDYES;
-    if (name == "no") return IDNO;
-    return -1;
-}
-
 using After = std::function<void()>;
 
 bool Fail(Json::Value* reply, const std::string& error) {
@@ -122,10 +72,7 @@ void Execute(const Json::Value& request, Json::Value* reply, After* after) {
             j["rect"] = RectJson(w->GetHWND());
             windows.append(j);
         }
-        Json::Value messages(Json::arrayValue);
-        for (HWND dialog : MessageBoxes()) messages.append(DescribeMessageBox(dialog));
         (*reply)["windows"] = windows;
-        (*reply)["messages"] = messages;
         (*reply)["pid"] = static_cast<Json::UInt>(GetCurrentProcessId());
         return;
     }
@@ -133,25 +80,6 @@ void Execute(const Json::Value& request, Json::Value* reply, After* after) {
         g_timersHeld = request["on"].asBool();
         return;
     }
-    if (command == "answer") {
-        std::string title = request["title"].asString();
-        int id = ButtonId(request["button"]);
-        for (HWND dialog : MessageBoxes()) {
-            if (WindowText(dialog) != title || !IsWindowVisible(dialog)) continue;
-            HWND button = GetDlgItem(dialog, id);
-            if (!button) {
-                Fail(reply, "the message box \"" + title + "\" has no such button");
-                return;
-            }
-            *after = [dialog, id, button] {
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-            };
-            return;
-        }
-        Fail(reply, "no message box \"" + title + "\"");
-        return;
-    }
-
     std::string cls = request["class"].asString();
     WindowImplBase* window = FindWindowOfClass(cls);
     if (!window) {

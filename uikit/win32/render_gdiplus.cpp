@@ -128,6 +128,11 @@ Picture* Load(const std::string& name) {
 Color ToColor(uint32_t argb) { return Color(argb); }
 
 void RoundRectPath(Gdiplus::GraphicsPath& path, const Gdiplus::RectF& r, float radius) {
+    if (radius <= 0) {
+        path.AddRectangle(r);
+        return;
+    }
+    path.StartFigure();
     float d = radius * 2;
     if (d > r.Width) d = r.Width;
     if (d > r.Height) d = r.Height;
@@ -248,19 +253,28 @@ void RenderGdiplus::FillRoundRect(const Rect& rc, int radius, uint32_t argb) {
 }
 
 void RenderGdiplus::DrawBorder(const Rect& rc, int width, int radius, uint32_t argb) {
-    Gdiplus::Pen pen(ToColor(argb), float(width));
-    // The pen is centred on the outline: keep it inside the rectangle.
-    float inset = width / 2.0f;
-    Gdiplus::RectF r(rc.left + inset, rc.top + inset, rc.Width() - width, rc.Height() - width);
-    if (radius > 0) {
-        Gdiplus::GraphicsPath path;
-        RoundRectPath(path, r, float(radius));
-        graphics_.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-        graphics_.DrawPath(&pen, &path);
-    } else {
+    if (width <= 0 || rc.IsEmpty()) return;
+    Gdiplus::SolidBrush brush(ToColor(argb));
+    if (radius <= 0) {
         graphics_.SetSmoothingMode(Gdiplus::SmoothingModeNone);
-        graphics_.DrawRectangle(&pen, r);
+        int w = rc.Width();
+        int h = rc.Height();
+        graphics_.FillRectangle(&brush, rc.left, rc.top, w, width);
+        graphics_.FillRectangle(&brush, rc.left, rc.bottom - width, w, width);
+        graphics_.FillRectangle(&brush, rc.left, rc.top + width, width, h - 2 * width);
+        graphics_.FillRectangle(&brush, rc.right - width, rc.top + width, width, h - 2 * width);
+        return;
     }
+    // A ring filled between two outlines: thin pens are not smoothed everywhere, fills are.
+    Gdiplus::GraphicsPath ring(Gdiplus::FillModeAlternate);
+    RoundRectPath(ring, Gdiplus::RectF(float(rc.left), float(rc.top), float(rc.Width()), float(rc.Height())),
+                  float(radius));
+    float inner = float(radius - width) > 0 ? float(radius - width) : 0.0f;
+    RoundRectPath(ring, Gdiplus::RectF(float(rc.left + width), float(rc.top + width), float(rc.Width() - 2 * width),
+                                       float(rc.Height() - 2 * width)),
+                  inner);
+    graphics_.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics_.FillPath(&brush, &ring);
 }
 
 bool RenderGdiplus::DrawImage(const Rect& dest, const ImageSpec& spec, int frame) {

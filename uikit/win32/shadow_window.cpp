@@ -84,11 +84,23 @@ void ShadowWindow::Follow() {
 }
 
 void ShadowWindow::Show(bool show) {
-    // Shown by Follow once the target is visible (WM_SHOWWINDOW comes before that).
-    if (hwnd_ && !show && shown_) {
-        ShowWindow(hwnd_, SW_HIDE);
+    if (!hwnd_) return;
+    if (!show) {
+        if (shown_) ShowWindow(hwnd_, SW_HIDE);
         shown_ = false;
+        return;
     }
+    // Before the target appears: some systems (Wine under X) put a window
+    // that appears above all others whatever the z-order says, so the
+    // shadow must appear first.
+    if (shown_ || IsIconic(target_)) return;
+    RECT rc;
+    GetWindowRect(target_, &rc);
+    Size window{rc.right - rc.left, rc.bottom - rc.top};
+    if (!(window == painted_)) Paint(window);
+    SetWindowPos(hwnd_, target_, rc.left - settings_.size, rc.top - settings_.size, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    shown_ = true;
 }
 
 }  // namespace uikit

@@ -17,7 +17,7 @@ public:
 
     // Takes the target's place and size (hidden while it is hidden or minimised).
     void Follow();
-    // Hides the shadow with the target; Follow shows it again.
+    // With the target's WM_SHOWWINDOW: shown just before it, hidden with it.
     void Show(bool show);
 
 private:

@@ -409,6 +409,14 @@ LRESULT WindowImplBase::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
     switch (msg) {
     case WM_CREATE: {
+        // The window draws its own caption: the system's goes (a captioned
+        // popup would also be handed to the window manager under X).
+        LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+        if ((style & WS_CAPTION) == WS_CAPTION) {
+            SetWindowLongW(hwnd_, GWL_STYLE, style & ~WS_CAPTION);
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
         OnCreate();
         if (!LoadLayout()) return -1;
         ApplyWindowAttributes(useLayoutSize_);
