@@ -11,5 +11,6 @@ using Arguments = std::vector<std::string>;
 
 int RunContext(const Arguments& args);
 int RunPayload(const Arguments& args);
+int RunUi(const Arguments& args);
 
 }  // namespace qnb::diag

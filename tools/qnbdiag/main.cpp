@@ -20,6 +20,7 @@ const char kUsage[] =
     "  payload list [ARCHIVE]      list the payload archive (the program's own, or a 7z file)\n"
     "  payload extract NAME TARGET [ARCHIVE]\n"
     "                              write one entry of the payload archive to a file\n"
+    "  ui COMMAND ...              drive the running programs' windows (qnbdiag ui for the commands)\n"
     "The machine is the one described by QNB_SIM_MACHINE when it is set.\n";
 
 qnb::diag::Arguments CommandLine(int argc, char** argv) {
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "context") return qnb::diag::RunContext(args);
     if (command == "payload") return qnb::diag::RunPayload(args);
+    if (command == "ui") return qnb::diag::RunUi(args);
     std::fputs(kUsage, stderr);
     return 2;
 }
