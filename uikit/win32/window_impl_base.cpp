@@ -403,6 +403,10 @@ void WindowImplBase::OnNativeCommand(HWND control, WORD code) {
 }
 
 LRESULT WindowImplBase::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+#ifdef QNB_UI_AUTOMATION
+    // Held timers reach neither the window nor its controls; ticks come through the channel.
+    if (msg == WM_TIMER && automation::TimersHeld()) return 0;
+#endif
     bool handled = false;
     LRESULT result = HandleMessage(msg, wParam, lParam, handled);
     if (handled) return result;
@@ -504,9 +508,6 @@ LRESULT WindowImplBase::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_TIMER:
-#ifdef QNB_UI_AUTOMATION
-        if (automation::TimersHeld()) return 0;
-#endif
         DeliverTimer(static_cast<UINT>(wParam));
         return 0;
     case WM_COMMAND:
