@@ -55,6 +55,7 @@ std::optional<int> ParseInt(std::string_view value) {
     int n = 0;
     auto [end, error] = std::from_chars(first, value.data() + value.size(), n);
     if (error != std::errc() || end != value.data() + value.size()) return std::nullopt;
+    if (n > kLayoutNumberLimit || n < -kLayoutNumberLimit) return std::nullopt;
     return n;
 }
 

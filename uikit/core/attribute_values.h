@@ -20,7 +20,11 @@ std::optional<uint32_t> ParseColour(std::string_view value);
 std::optional<Rect> ParseRect(std::string_view value);
 // "cx,cy".
 std::optional<Size> ParseSize(std::string_view value);
-// A decimal integer, optionally signed, nothing after it.
+// Numbers of layouts (pixels, counts, ids) lie within this, so that the
+// layout arithmetic of any layout stays far from overflowing.
+constexpr int kLayoutNumberLimit = 100000;
+
+// A decimal integer, optionally signed, nothing after it, within ±kLayoutNumberLimit.
 std::optional<int> ParseInt(std::string_view value);
 // "true" or "false".
 std::optional<bool> ParseBool(std::string_view value);
