@@ -229,7 +229,7 @@ void ReleaseRenderResources() {
 }
 
 RenderGdiplus::RenderGdiplus(HDC dc, std::function<const FontSpec*(int)> fonts, std::string skinFolder)
-    : graphics_(dc), fonts_(std::move(fonts)), skinFolder_(std::move(skinFolder)) {
+    : dc_(dc), graphics_(dc), fonts_(std::move(fonts)), skinFolder_(std::move(skinFolder)) {
     graphics_.SetPageUnit(Gdiplus::UnitPixel);
     graphics_.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
 }
@@ -237,6 +237,15 @@ RenderGdiplus::RenderGdiplus(HDC dc, std::function<const FontSpec*(int)> fonts, 
 RenderGdiplus::~RenderGdiplus() = default;
 
 void RenderGdiplus::FillRect(const Rect& rc, uint32_t argb) {
+    if ((argb >> 24) == 0xFF) {
+        // Opaque: nothing to blend, and GDI fills large areas many times faster.
+        Rect area = clipRects_.empty() ? rc : rc.Intersect(clipRects_.back());
+        if (area.IsEmpty()) return;
+        RECT r{area.left, area.top, area.right, area.bottom};
+        SetDCBrushColor(dc_, RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
+        ::FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        return;
+    }
     Gdiplus::SolidBrush brush(ToColor(argb));
     graphics_.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     graphics_.FillRectangle(&brush, rc.left, rc.top, rc.Width(), rc.Height());
@@ -364,12 +373,15 @@ void RenderGdiplus::DrawArc(int x, int y, int width, int height, float startAngl
 void RenderGdiplus::PushClip(const Rect& rc) {
     clips_.push_back(graphics_.Save());
     graphics_.IntersectClip(Gdiplus::Rect(rc.left, rc.top, rc.Width(), rc.Height()));
+    Rect limit = clipRects_.empty() ? rc : rc.Intersect(clipRects_.back());
+    clipRects_.push_back(limit);
 }
 
 void RenderGdiplus::PopClip() {
     if (clips_.empty()) return;
     graphics_.Restore(clips_.back());
     clips_.pop_back();
+    clipRects_.pop_back();
 }
 
 }  // namespace uikit

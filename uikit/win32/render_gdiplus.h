@@ -40,10 +40,12 @@ public:
 private:
     Gdiplus::Font* FontFor(int id);
 
+    HDC dc_;
     Gdiplus::Graphics graphics_;
     std::function<const FontSpec*(int)> fonts_;
     std::string skinFolder_;
     std::vector<Gdiplus::GraphicsState> clips_;
+    std::vector<Rect> clipRects_;  // the same limits as rectangles, for plain GDI fills
 };
 
 // Frame delays (ms) of an animated picture of the skin; empty when not animated.
