@@ -28,6 +28,9 @@ TEST(AttributeValues, RectsSizesNumbersAndFlags) {
     EXPECT_EQ(ParseInt("+12"), 12);
     EXPECT_EQ(ParseInt("12px"), std::nullopt);
     EXPECT_EQ(ParseInt("99999999999"), std::nullopt);
+    EXPECT_EQ(ParseInt("100000"), 100000);
+    EXPECT_EQ(ParseInt("100001"), std::nullopt) << "no layout needs more; sums of such stay small";
+    EXPECT_EQ(ParseRect("-2147483648,0,2147483647,10"), std::nullopt);
     EXPECT_EQ(ParseBool("true"), true);
     EXPECT_EQ(ParseBool("1"), std::nullopt);
 }
