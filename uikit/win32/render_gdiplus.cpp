@@ -4,9 +4,9 @@
 #include "uikit/core/skin_store.h"
 #include "uikit/win32/framework.h"
 
-#include <shlwapi.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -54,6 +54,23 @@ std::unique_ptr<Bitmap> Premultiplied(Bitmap& source) {
     return copy;
 }
 
+// A stream over a copy of bytes (CreateStreamOnHGlobal: Windows XP exports
+// SHCreateMemStream by ordinal only). nullptr when out of memory.
+IStream* MemoryStream(std::string_view bytes) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) return nullptr;
+    if (void* target = GlobalLock(memory)) {
+        std::memcpy(target, bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+    }
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    return stream;
+}
+
 // The whole of a file on disk (pictures a window shows that are not in the skin).
 std::optional<std::string> ReadDiskFile(const std::string& path) {
     HANDLE file = CreateFileW(qnb::text::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -91,7 +108,7 @@ Picture* Load(const std::string& name) {
         bytes = Framework::Skin().Find(name);
     }
     if (bytes) {
-        IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size()));
+        IStream* stream = MemoryStream(*bytes);
         if (stream) {
             auto decoded = std::make_unique<Bitmap>(stream);
             if (decoded->GetLastStatus() == Gdiplus::Ok) {
