@@ -11,6 +11,11 @@
 #include "net/service_api.h"
 #include "net/usage_reporter.h"
 #include "platform/text.h"
+#include "ui/desktop.h"
+#include "ui/main_dlg.h"
+#include "ui/security_probe_win32.h"
+#include "uikit/win32/framework.h"
+#include "uikit/win32/message_loop.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -20,6 +25,8 @@
 namespace qnb::win32 {
 
 Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine) : machine_(std::move(machine)) {}
+
+Win32StartupHost::~Win32StartupHost() = default;
 
 bool Win32StartupHost::CreateSingleInstanceMutex() {
     mutex_.reset(CreateMutexW(nullptr, FALSE, text::Wide(kSingleInstanceMutex).c_str()));
@@ -39,8 +46,8 @@ void Win32StartupHost::ShowMessage(const std::string& text, const std::string& c
 }
 
 bool Win32StartupHost::InitialiseFramework() {
-    // The UI framework takes the instance handle here once it exists.
-    return true;
+    // The instance, GDI+ and the skin archive of the program's resources.
+    return uikit::Framework::Initialise(GetModuleHandleW(nullptr));
 }
 
 void Win32StartupHost::InitialiseContext() {
@@ -72,12 +79,25 @@ void Win32StartupHost::StartBackgroundThreads() {
 bool Win32StartupHost::InitialiseCom() { return SUCCEEDED(CoInitialize(nullptr)); }
 
 void Win32StartupHost::RunMainWindow() {
-    // The main window and its message loop run here.
+    ui::MainDlgHooks hooks;
+    hooks.report = [](int kind) { net::g_usageReporter.Report(static_cast<net::ReportKind>(kind)); };
+    hooks.createActionWindow = [](ui::MainAction) -> std::unique_ptr<uikit::WindowImplBase> {
+        // The reinstall wizard, the system backup and the restore windows are made here.
+        return nullptr;
+    };
+    hooks.commandLine = [] { return text::Narrow(GetCommandLineW()); };
+    hooks.closed = [] { PostQuitMessage(0); };
+    mainWindow_ = ui::CMainDlg::Open(g_context, ui::SystemDesktop(), ui::ProcessSecurityDetector(), std::move(hooks));
+    if (!mainWindow_) {
+        MessageBoxW(nullptr, L"程序界面资源损坏，无法启动，请重新下载本软件。", L"错误", MB_OK | MB_ICONERROR);
+        return;
+    }
+    uikit::RunMessageLoop();
 }
 
 void Win32StartupHost::StopDownloads() { Downloads().Stop(); }
 
-void Win32StartupHost::DestroyMainWindow() {}
+void Win32StartupHost::DestroyMainWindow() { mainWindow_.reset(); }
 
 void Win32StartupHost::UninitialiseCom() { CoUninitialize(); }
 

@@ -8,12 +8,17 @@
 
 #include <memory>
 
+namespace qnb::ui {
+class CMainDlg;
+}
+
 namespace qnb::win32 {
 
 class Win32StartupHost : public StartupHost {
 public:
     // The machine the context is built on; owned for the whole run.
     explicit Win32StartupHost(std::unique_ptr<Machine> machine);
+    ~Win32StartupHost() override;
 
     bool CreateSingleInstanceMutex() override;
     void CloseSingleInstanceMutex() override;
@@ -32,6 +37,7 @@ public:
 private:
     std::unique_ptr<Machine> machine_;
     UniqueHandle mutex_;
+    std::unique_ptr<ui::CMainDlg> mainWindow_;
 };
 
 }  // namespace qnb::win32

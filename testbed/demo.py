@@ -4,20 +4,26 @@
 For each machine it runs the Windows build's real AppContext initialisation
 (qnbdiag context), then the program itself, and shows what they found (disks,
 Windows, the workspace folder) and what they wrote (SETTING.JSON and the note
-beside the workspace folder).
+beside the workspace folder). Then it opens the program's windows on a
+private X server and takes their pictures into docs/screens/.
 """
 
 import argparse
 import json
 import os
 import shutil
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import demo_screens  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from winebox import WineBox  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "service"))
 from demo_services import demo_services  # noqa: E402
+from xvfb import Xvfb  # noqa: E402
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 GiB = 1 << 30
 
@@ -77,9 +83,19 @@ def demo_machine(box, build, name, prepare=None):
         setting = drives.host(workspace + "SETTING.JSON")
         note = drives.host(workspace[:3] + "Quenbrook\\请勿删除！关于本文件夹的说明.txt")
         os.remove(setting)
-        # The program itself: start-up builds the same context and writes SETTING.JSON again.
-        program = box.run([os.path.join(build, "app", "QNBReinstaller.exe")], env=drives.env())
-        print("  QNBReinstaller.exe 退出码 %d" % program.returncode)
+        # The program itself: start-up builds the same context and writes SETTING.JSON again,
+        # then shows its main window; it is closed here through the automation channel.
+        run = subprocess.Popen(["wine", os.path.join(build, "app", "QNBReinstaller.exe")],
+                               env=dict(box.env, **drives.env()), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        qnbdiag = os.path.join(build, "tools", "qnbdiag", "qnbdiag.exe")
+        quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+        if box.run([qnbdiag, "ui", "wait", "PEInstallerDlg", "60"], **quiet).returncode == 0:
+            # A start-up message (no usable partition) is answered before the window closes.
+            if not context["ready"] and box.run([qnbdiag, "ui", "wait-message", "错误", "10"], **quiet).returncode == 0:
+                box.run([qnbdiag, "ui", "answer", "错误", "ok"], **quiet)
+            box.run([qnbdiag, "ui", "close", "PEInstallerDlg"], **quiet)
+        print("  QNBReinstaller.exe 退出码 %d" % run.wait(timeout=60))
         show_file("SETTING.JSON (程序写的)", setting, "gbk")
         show_file("说明文件", note, "gbk")
     return True
@@ -98,15 +114,19 @@ def install_windows7(build):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", required=True, help="the win64 build folder")
+    parser.add_argument("--screens", default=os.path.join(TOP, "docs", "screens"),
+                        help="where the windows' pictures go")
     args = parser.parse_args()
     ok = True
-    with WineBox("qnb-demo") as box:
+    with Xvfb() as x, WineBox("qnb-demo", display=x.display) as box:
         box.hide_system_ntdll()
         ok &= demo_machine(box, args.build, "second-disk-first")
         ok &= demo_machine(box, args.build, "gpt-uefi")
         ok &= demo_machine(box, args.build, "pe-win7-x64", install_windows7(args.build))
         ok &= demo_machine(box, args.build, "exactly-10gib")
         ok &= demo_services(box, args.build)
+    print("\n== 窗口截图 ==")
+    demo_screens.take(os.path.abspath(args.build), os.path.abspath(args.screens))
     return 0 if ok else 1
 
 

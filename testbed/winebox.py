@@ -5,9 +5,10 @@ A WineBox is a fresh prefix with a Chinese ANSI code page (936, as on the
 users' machines), drive letters mapped to host folders on request, and
 nothing left behind: only the processes of its own prefix are ended.
 
-    python3 testbed/winebox.py run [--drive D=/tmp/d ...] -- program.exe args...
+    python3 testbed/winebox.py run [--gui] [--drive D=/tmp/d ...] -- program.exe args...
 
-runs one program in a new prefix and exits with its exit code.
+runs one program in a new prefix and exits with its exit code; with --gui
+on a private X server (testbed/xvfb.py), for programs that open windows.
 """
 
 import argparse
@@ -19,9 +20,11 @@ import tempfile
 
 
 class WineBox:
-    def __init__(self, name="qnb-wine"):
+    def __init__(self, name="qnb-wine", display=None):
         self.prefix = tempfile.mkdtemp(prefix=name + ".")
         self.env = dict(os.environ)
+        if display:
+            self.env["DISPLAY"] = display
         self.env.update({
             "WINEPREFIX": self.prefix,
             "WINEDEBUG": "-all",
@@ -32,6 +35,12 @@ class WineBox:
         })
         subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if display:
+            # No window manager runs on the private X server: Wine must not
+            # hand windows to one (hiding a handed-over window waits 2 s for it).
+            subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed",
+                            "/d", "N", "/f"], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._wait()
         # A new prefix names a temporary folder that it has not made yet.
         users = os.path.join(self.drive_c(), "users")
@@ -89,16 +98,25 @@ def main():
     sub = parser.add_subparsers(dest="command", required=True)
     run = sub.add_parser("run", help="run one Windows program in a new prefix")
     run.add_argument("--drive", action="append", default=[], metavar="L=FOLDER")
+    run.add_argument("--gui", action="store_true", help="give the program a private X server")
     run.add_argument("program", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     program = args.program[1:] if args.program[:1] == ["--"] else args.program
     if not program:
         parser.error("no program given")
+    if args.gui:
+        from xvfb import Xvfb
+        with Xvfb() as x, WineBox(display=x.display) as box:
+            return run_program(box, args.drive, program)
     with WineBox() as box:
-        for mapping in args.drive:
-            letter, _, folder = mapping.partition("=")
-            box.map_drive(letter, folder)
-        return box.run(program).returncode
+        return run_program(box, args.drive, program)
+
+
+def run_program(box, drives, program):
+    for mapping in drives:
+        letter, _, folder = mapping.partition("=")
+        box.map_drive(letter, folder)
+    return box.run(program).returncode
 
 
 if __name__ == "__main__":

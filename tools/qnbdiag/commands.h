@@ -14,5 +14,6 @@ int RunPayload(const Arguments& args);
 // http-get, catalogue, getpe, update, report, mac, startup-services; -1 for another command.
 int RunNet(const std::string& command, const Arguments& args);
 int RunDownload(const Arguments& args);
+int RunUi(const Arguments& args);
 
 }  // namespace qnb::diag

@@ -22,6 +22,7 @@ const char kUsage[] =
     "                              write one entry of the payload archive to a file\n"
     "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]\n"
     "                              download through the download manager and the payload's engine\n"
+    "  ui COMMAND ...              drive the running programs' windows (qnbdiag ui for the commands)\n"
     "  http-get URL                print the body the HTTP client delivered\n"
     "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
     "  report KIND                 send one usage report (1-7)\n"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "context") return qnb::diag::RunContext(args);
     if (command == "payload") return qnb::diag::RunPayload(args);
+    if (command == "ui") return qnb::diag::RunUi(args);
     if (command == "download") return qnb::diag::RunDownload(args);
     if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);

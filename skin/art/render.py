@@ -1,0 +1,431 @@
+#!/usr/bin/env python3
+"""Renders the skin's pictures from the drawings in this folder.
+
+    render.py --list                 the pictures it makes (paths inside skin/)
+    render.py --out DIR [--icon ICO] renders them into DIR (and the program's icon)
+
+Hand-drawn pictures are SVG files here; the sprites of button states, the
+product badges and the step pictures of the security guide are drawn by
+this script from a few shapes. Everything goes through rsvg-convert, the
+icon through ImageMagick. Text in pictures uses WenQuanYi Micro Hei, which
+the build machine has (fonts-wqy-microhei).
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+BLUE = "#0f68af"
+BLUE_LIGHT = "#2b8fdb"
+BLUE_DARK = "#0b5591"
+GREEN = "#1fbba6"
+TEXT = "#333333"
+GREY = "#8a95a1"
+LINE = "#dde3ea"
+FONT = "WenQuanYi Micro Hei, Microsoft YaHei, sans-serif"
+
+
+def svg(width, height, body):
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">%s</svg>'
+            % (width, height, width, height, body))
+
+
+def text(x, y, content, size=14, fill=TEXT, weight="normal", anchor="start"):
+    return ('<text x="%s" y="%s" font-family="%s" font-size="%s" font-weight="%s" fill="%s" text-anchor="%s">%s</text>'
+            % (x, y, FONT, size, weight, fill, anchor, content))
+
+
+# ---------------------------------------------------------------------------
+# Title bar buttons: normal, hot and pushed side by side, 40x40 each.
+
+GLYPHS = {
+    "menu": '<path d="M13 14H27M13 20H27M13 26H27" stroke="#fff" stroke-width="2" stroke-linecap="round"/>',
+    "min": '<path d="M13 21H27" stroke="#fff" stroke-width="2" stroke-linecap="round"/>',
+    "close": '<path d="M14 14L26 26M26 14L14 26" stroke="#fff" stroke-width="2" stroke-linecap="round"/>',
+}
+
+
+def title_button(glyph):
+    hot, pushed = ("#e5484d", "#c93a3f") if glyph == "close" else ("#ffffff33", "#ffffff55")
+    cells = []
+    for i, back in enumerate([None, hot, pushed]):
+        cell = '<g transform="translate(%d,0)">' % (i * 40)
+        if back:
+            cell += '<rect x="2" y="2" width="36" height="36" rx="4" fill="%s"/>' % back
+        cells.append(cell + GLYPHS[glyph] + "</g>")
+    return svg(120, 40, "".join(cells))
+
+
+# ---------------------------------------------------------------------------
+# The main window's big button: three states of 240x240.
+
+def install_button():
+    states = [("#2b8fdb", "#0f68af", 0.10), ("#3a9ae6", "#1675c2", 0.16), ("#0f64a6", "#0a4f87", 0.20)]
+    body = ""
+    for i, (top, bottom, halo) in enumerate(states):
+        body += ('<defs><linearGradient id="g%d" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="%s"/>'
+                 '<stop offset="1" stop-color="%s"/></linearGradient></defs>' % (i, top, bottom))
+        body += '<g transform="translate(%d,0)">' % (i * 240)
+        body += '<circle cx="120" cy="120" r="118" fill="%s" fill-opacity="%.2f"/>' % (BLUE, halo)
+        body += '<circle cx="120" cy="120" r="102" fill="url(#g%d)"/>' % i
+        # A monitor with a turning arrow on its screen.
+        body += ('<rect x="84" y="56" width="72" height="50" rx="6" fill="none" stroke="#fff" stroke-width="5"/>'
+                 '<path d="M112 106V118M100 120H140" stroke="#fff" stroke-width="5" stroke-linecap="round"/>'
+                 '<path d="M129.5 74A11 11 0 1 0 131 86" fill="none" stroke="#fff" stroke-width="4" '
+                 'stroke-linecap="round"/><path d="M133 66L133 77L123 74Z" fill="#fff"/>')
+        body += "</g>"
+    return svg(720, 240, body)
+
+
+# ---------------------------------------------------------------------------
+# The main window's two pill buttons: normal, hot and pushed, 180x50 each
+# (stretched between their round ends).
+
+def pill_button():
+    body = ""
+    for i, (fill, stroke) in enumerate([("#ffffff", BLUE), ("#e8f2fb", BLUE), ("#d5e7f7", BLUE_DARK)]):
+        body += ('<rect x="%.1f" y="0.75" width="178.5" height="48.5" rx="24.25" fill="%s" stroke="%s" '
+                 'stroke-width="1.5"/>' % (i * 180 + 0.75, fill, stroke))
+    return svg(540, 50, body)
+
+
+# ---------------------------------------------------------------------------
+# Small icons.
+
+def icon_backup():
+    return svg(24, 24, '<path d="M4 14V18.5A1.5 1.5 0 0 0 5.5 20H18.5A1.5 1.5 0 0 0 20 18.5V14" fill="none" '
+                       'stroke="%s" stroke-width="2" stroke-linecap="round"/><path d="M12 15V4M7.5 8.5L12 4L16.5 8.5" '
+                       'fill="none" stroke="%s" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>'
+               % (BLUE, BLUE))
+
+
+def icon_restore():
+    return svg(24, 24, '<path d="M5.2 9.5A7.5 7.5 0 1 1 4.5 13" fill="none" stroke="%s" stroke-width="2" '
+                       'stroke-linecap="round"/><path d="M3.5 5V10H8.5" fill="none" stroke="%s" stroke-width="2" '
+                       'stroke-linecap="round" stroke-linejoin="round"/><path d="M12 8.5V12.5L14.5 14" fill="none" '
+                       'stroke="%s" stroke-width="2" stroke-linecap="round"/>' % (BLUE, BLUE, GREEN))
+
+
+def badge(colour, glyph):
+    return svg(16, 16, '<circle cx="8" cy="8" r="7.5" fill="%s"/>%s' % (colour, glyph))
+
+
+def icon_warn(size=24):
+    return svg(size, size, '<g transform="scale(%s)"><path d="M12 2.5L22.5 20.5H1.5Z" fill="#ffb020" '
+                           'stroke="#ffb020" stroke-width="1.5" stroke-linejoin="round"/><path d="M12 9V14" '
+                           'stroke="#fff" stroke-width="2.2" stroke-linecap="round"/><circle cx="12" cy="17.3" '
+                           'r="1.3" fill="#fff"/></g>' % (size / 24.0))
+
+
+# ---------------------------------------------------------------------------
+# Shields: the warning picture, the guide's product badges.
+
+SHIELD = "M0 -44 L36 -30 V2 C36 26 18 40 0 48 C-18 40 -36 26 -36 2 V-30 Z"
+
+PRODUCT_GLYPHS = {
+    "check": '<path d="M-14 2L-4 12L16 -10" fill="none" stroke="#fff" stroke-width="7" stroke-linecap="round" '
+             'stroke-linejoin="round"/>',
+    "plus": '<path d="M0 -16V18M-17 1H17" stroke="#fff" stroke-width="7" stroke-linecap="round"/>',
+    "lock": '<rect x="-15" y="-4" width="30" height="22" rx="4" fill="#fff"/><path d="M-9 -4V-11A9 9 0 0 1 9 -11V-4" '
+            'fill="none" stroke="#fff" stroke-width="5"/>',
+    "home": '<path d="M-17 2L0 -14L17 2" fill="none" stroke="#fff" stroke-width="6" stroke-linecap="round" '
+            'stroke-linejoin="round"/><path d="M-11 0V17H11V0" fill="none" stroke="#fff" stroke-width="6" '
+            'stroke-linejoin="round"/>',
+    "bolt": '<path d="M4 -20L-13 4H0L-4 22L13 -4H0Z" fill="#fff" stroke="#fff" stroke-width="2" '
+            'stroke-linejoin="round"/>',
+}
+
+# picture, shield colours (top, bottom), glyph
+PRODUCTS = {
+    "360safe": ("#4cc86a", "#27a048", "check"),
+    "360sd": ("#4a95f0", "#2470d6", "plus"),
+    "WindowsDefender": ("#2b8fdb", "#0f68af", "lock"),
+    "qqguanjia": ("#35b5f5", "#0d8fd8", "home"),
+    "duba": ("#ffa43a", "#ec7a00", "bolt"),
+}
+
+
+def shield(cx, cy, scale, top, bottom, glyph, ident):
+    return ('<defs><linearGradient id="%s" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="%s"/>'
+            '<stop offset="1" stop-color="%s"/></linearGradient></defs><g transform="translate(%s,%s) scale(%s)">'
+            '<path d="%s" fill="url(#%s)"/>%s</g>' % (ident, top, bottom, cx, cy, scale, SHIELD, ident,
+                                                      PRODUCT_GLYPHS[glyph]))
+
+
+def product_badge(name):
+    top, bottom, glyph = PRODUCTS[name]
+    return svg(100, 110, shield(50, 40, 0.62, top, bottom, glyph, "s"))
+
+
+def option_frame(selected):
+    body = '<rect x="1" y="1" width="98" height="108" rx="8" fill="%s" fill-opacity="0.07" stroke="%s" ' \
+           'stroke-width="2"/>' % (BLUE, BLUE if selected else "#9cc3e6")
+    if selected:
+        body += '<circle cx="86" cy="14" r="9" fill="%s"/><path d="M81.5 14L85 17.5L91 10.5" fill="none" ' \
+                'stroke="#fff" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>' % GREEN
+    return svg(100, 110, body)
+
+
+def waring_banner():
+    body = ('<defs><linearGradient id="b" x1="0" y1="0" x2="1" y2="1"><stop offset="0" stop-color="%s"/>'
+            '<stop offset="1" stop-color="%s"/></linearGradient></defs><rect width="400" height="170" fill="url(#b)"/>'
+            % (BLUE_LIGHT, BLUE))
+    for cx, cy, r in [(40, 30, 60), (360, 150, 80), (330, 20, 26), (70, 150, 18)]:
+        body += '<circle cx="%d" cy="%d" r="%d" fill="#fff" fill-opacity="0.07"/>' % (cx, cy, r)
+    body += ('<g transform="translate(200,88) scale(1.25)"><path d="%s" fill="#fff"/>'
+             '<path d="M0 -26V8" stroke="#ff9f1a" stroke-width="9" stroke-linecap="round"/>'
+             '<circle cx="0" cy="24" r="5.5" fill="#ff9f1a"/></g>' % SHIELD)
+    return svg(400, 170, body)
+
+
+def guide_banner():
+    body = '<rect width="600" height="64" rx="8" fill="#eef5fc"/>'
+    body += shield(36, 32, 0.42, BLUE_LIGHT, BLUE, "lock", "s")
+    body += text(70, 27, "安装或备份时，安全软件可能会拦截本程序的操作", 15, TEXT, "bold")
+    body += text(70, 49, "照着下面的教程暂时退出它们，完成后再重新打开即可。", 13, GREY)
+    return svg(600, 64, body)
+
+
+# ---------------------------------------------------------------------------
+# The guide's step pictures: 640x300, a drawing of the screen on the left,
+# the step and what to do on the right; the bottom right stays free for
+# the "下一步" button (392,244 - 562,288).
+
+def cursor(x, y):
+    return ('<path transform="translate(%s,%s)" d="M0 0L0 17L4.5 13L7.5 20L10.5 18.7L7.5 12L13 12Z" '
+            'fill="#fff" stroke="#222" stroke-width="1.2" stroke-linejoin="round"/>' % (x, y))
+
+
+def product_icon(name, cx, cy, scale, ident):
+    top, bottom, glyph = PRODUCTS[name]
+    return shield(cx, cy, scale, top, bottom, glyph, ident)
+
+
+def screen(content):
+    """The card on the left that holds the drawing of the screen."""
+    return ('<rect x="24" y="24" width="340" height="252" rx="10" fill="#e9f1f8"/>'
+            '<clipPath id="card"><rect x="24" y="24" width="340" height="252" rx="10"/></clipPath>'
+            '<g clip-path="url(#card)">%s</g>' % content)
+
+
+def taskbar(name, ring=True):
+    body = '<rect x="24" y="240" width="340" height="36" fill="#1f2a36"/>'
+    body += '<rect x="34" y="249" width="18" height="18" rx="3" fill="#3f8fd8"/>'
+    for x in (240, 262):
+        body += '<rect x="%d" y="252" width="14" height="12" rx="2" fill="#6c7a89"/>' % x
+    body += text(338, 263, "10:30", 11, "#dfe6ee", anchor="middle")
+    if ring:
+        body += '<circle cx="295" cy="258" r="14" fill="none" stroke="%s" stroke-width="2.5"/>' % GREEN
+    body += product_icon(name, 295, 257, 0.2, "tray")
+    return body
+
+
+def menu(x, y, width, items, highlight):
+    height = len(items) * 30 + 8
+    body = '<rect x="%d" y="%d" width="%d" height="%d" rx="4" fill="#fff" stroke="#c9d3de"/>' % (
+        x, y, width, height)
+    for i, item in enumerate(items):
+        iy = y + 4 + i * 30
+        if i == highlight:
+            body += '<rect x="%d" y="%d" width="%d" height="30" fill="%s"/>' % (x + 2, iy, width - 4, BLUE)
+        body += text(x + 16, iy + 20, item, 13, "#fff" if i == highlight else TEXT)
+    return body
+
+
+def dialog(x, y, width, height, title, lines, buttons, highlight, name):
+    body = ('<rect x="%d" y="%d" width="%d" height="%d" rx="6" fill="#fff" stroke="#c9d3de"/>'
+            '<path d="M%d %dH%dV%dH%dZ" fill="%s"/>' % (x, y, width, height, x, y + 30, x + width, y + 6,
+                                                        x, "#f1f5f9"))
+    body += '<rect x="%d" y="%d" width="%d" height="30" rx="6" fill="#f1f5f9"/>' % (x, y, width)
+    body += product_icon(name, x + 16, y + 15, 0.18, "dlg")
+    body += text(x + 30, y + 20, title, 12, TEXT)
+    for i, line in enumerate(lines):
+        body += text(x + 16, y + 56 + i * 20, line, 12, TEXT)
+    bx = x + width - 12
+    at = (0, 0)
+    for i, label in reversed(list(enumerate(buttons))):
+        w = 14 * len(label) + 24
+        bx -= w
+        on = i == highlight
+        body += '<rect x="%d" y="%d" width="%d" height="26" rx="4" fill="%s" stroke="%s"/>' % (
+            bx, y + height - 38, w, BLUE if on else "#fff", BLUE if on else "#c9d3de")
+        body += text(bx + w / 2, y + height - 20, label, 12, "#fff" if on else TEXT, anchor="middle")
+        if on:
+            at = (bx + w - 14, y + height - 26)
+        bx -= 10
+    return body, at
+
+
+def step_picture(number, total, lines, drawing):
+    body = '<rect width="640" height="300" fill="#ffffff"/>' + screen(drawing)
+    body += '<rect x="396" y="40" width="84" height="28" rx="14" fill="%s"/>' % BLUE
+    body += text(438, 59, "第 %d 步" % number, 14, "#fff", "bold", "middle")
+    body += text(490, 59, "共 %d 步" % total, 12, GREY)
+    for i, line in enumerate(lines):
+        body += text(396, 104 + i * 26, line, 15, TEXT)
+    # Progress dots above the button's place.
+    for i in range(total):
+        body += '<circle cx="%d" cy="214" r="4" fill="%s"/>' % (400 + i * 14, BLUE if i < number else LINE)
+    return svg(640, 300, body)
+
+
+# product key: (shown name, tray menu items with the exit item's index, dialog title, lines, buttons, confirm)
+TRAY_PRODUCTS = {
+    "360safe": ("360安全卫士", (["打开主界面", "设置", "退出"], 2), "360安全卫士",
+                ["退出后电脑将失去保护，", "确定要退出吗？"], ["继续退出", "取消"], 0),
+    "360sd": ("360杀毒", (["打开360杀毒", "设置", "退出"], 2), "360杀毒",
+              ["退出后将无法实时防护，", "确定退出吗？"], ["确定", "取消"], 0),
+    "qqpcmgr": ("腾讯电脑管家", (["打开电脑管家", "设置中心", "退出电脑管家"], 2), "电脑管家",
+                ["确定要退出电脑管家吗？"], ["确定退出", "取消"], 0),
+    "duba": ("金山毒霸", (["打开金山毒霸", "设置", "退出"], 2), "金山毒霸",
+             ["退出后电脑将处于无保护状态。"], ["仍然退出", "取消"], 0),
+}
+PICTURE_OF = {"360safe": "360safe", "360sd": "360sd", "qqpcmgr": "qqguanjia", "duba": "duba"}
+
+
+def tray_steps(key):
+    shown, (items, exit_index), title, lines, buttons, confirm = TRAY_PRODUCTS[key]
+    picture = PICTURE_OF[key]
+    desktop = '<rect x="24" y="24" width="340" height="216" fill="#dbe8f4"/>'
+    one = desktop + taskbar(picture) + cursor(299, 262) + text(262, 228, "单击右键", 12, BLUE, "bold")
+    two = (desktop + taskbar(picture, ring=False) + menu(206, 240 - len(items) * 30 - 14, 140, items, exit_index)
+           + cursor(300, 240 - 14 - (len(items) - exit_index) * 30 + 18))
+    box, at = dialog(64, 70, 260, 140, title, lines, buttons, confirm, picture)
+    three = desktop + taskbar(picture, ring=False) + box + cursor(*at)
+    return [
+        step_picture(1, 3, ["在屏幕右下角的任务栏里找到", shown + " 的图标，", "用鼠标右键单击它。"], one),
+        step_picture(2, 3, ["在弹出的菜单里，", "点击“%s”。" % items[exit_index]], two),
+        step_picture(3, 3, ["在弹出的提示里点击", "“%s”。" % buttons[confirm], "图标从任务栏消失就退出了，",
+                            "重装完成后可以再打开它。"], three),
+    ]
+
+
+def defender_steps():
+    window = ('<rect x="40" y="40" width="308" height="196" rx="6" fill="#fff" stroke="#c9d3de"/>'
+              '<rect x="40" y="40" width="308" height="26" rx="6" fill="#f1f5f9"/>')
+    start = ('<rect x="24" y="24" width="340" height="216" fill="#dbe8f4"/><rect x="24" y="240" width="340" '
+             'height="36" fill="#1f2a36"/><rect x="36" y="248" width="20" height="20" rx="3" fill="#3f8fd8"/>'
+             '<rect x="24" y="92" width="170" height="148" fill="#2a3744"/>')
+    start += ('<rect x="30" y="196" width="158" height="30" rx="3" fill="%s"/>' % BLUE
+              + '<circle cx="46" cy="211" r="7" fill="none" stroke="#fff" stroke-width="2.5" stroke-dasharray="3 2"/>'
+              + text(60, 216, "设置", 13, "#fff"))
+    start += text(40, 118, "开始", 13, "#dfe6ee") + cursor(46, 256)
+    tiles = window + text(56, 58, "设置", 12, TEXT)
+    names = ["系统", "设备", "网络", "应用", "隐私", "更新和安全"]
+    for i, name in enumerate(names):
+        x = 56 + (i % 3) * 96
+        y = 80 + (i // 3) * 70
+        on = name == "更新和安全"
+        tiles += '<rect x="%d" y="%d" width="86" height="58" rx="4" fill="%s" stroke="%s"/>' % (
+            x, y, "#e3effa" if on else "#f7f9fb", BLUE if on else LINE)
+        tiles += text(x + 43, y + 36, name, 11, BLUE if on else TEXT, "bold" if on else "normal", "middle")
+    tiles += cursor(318, 184)
+    nav = window + text(56, 58, "更新和安全", 12, TEXT)
+    for i, name in enumerate(["Windows 更新", "Windows 安全中心", "备份", "恢复"]):
+        on = i == 1
+        nav += '<rect x="44" y="%d" width="120" height="28" fill="%s"/>' % (74 + i * 32, "#e3effa" if on else "#fff")
+        nav += text(54, 93 + i * 32, name, 11, BLUE if on else TEXT)
+    nav += '<rect x="176" y="78" width="160" height="44" rx="4" fill="#e3effa" stroke="%s"/>' % BLUE
+    nav += product_icon("WindowsDefender", 196, 100, 0.22, "nav") + text(214, 105, "病毒和威胁防护", 12, BLUE)
+    nav += '<rect x="176" y="130" width="160" height="44" rx="4" fill="#f7f9fb" stroke="%s"/>' % LINE
+    nav += text(214, 157, "防火墙和网络保护", 12, TEXT) + cursor(300, 108)
+    manage = window + text(56, 58, "病毒和威胁防护", 12, TEXT)
+    manage += product_icon("WindowsDefender", 74, 100, 0.3, "mng")
+    manage += text(100, 96, "“病毒和威胁防护”设置", 13, TEXT, "bold") + text(100, 118, "无需执行任何操作。", 11, GREY)
+    manage += '<rect x="98" y="138" width="92" height="26" rx="4" fill="#e3effa" stroke="%s"/>' % BLUE
+    manage += text(144, 156, "管理设置", 12, BLUE, "bold", "middle") + cursor(180, 156)
+
+    def toggle(on):
+        body = window + text(56, 58, "病毒和威胁防护设置", 12, TEXT) + text(60, 100, "实时保护", 14, TEXT, "bold")
+        body += text(60, 124, "查找并停止恶意软件在设备上安装或运行。", 11, GREY)
+        body += '<rect x="60" y="146" width="44" height="22" rx="11" fill="%s" stroke="%s"/>' % (
+            BLUE if on else "#fff", BLUE if on else "#6c7a89")
+        body += '<circle cx="%d" cy="157" r="7" fill="%s"/>' % (93 if on else 71, "#fff" if on else "#6c7a89")
+        body += text(114, 162, "开" if on else "关", 12, TEXT)
+        return body
+    five = toggle(False) + cursor(74, 162)
+    return [
+        step_picture(1, 5, ["点击屏幕左下角的“开始”按钮，", "再点击“设置”。"], start),
+        step_picture(2, 5, ["在设置窗口中点击", "“更新和安全”。"], tiles),
+        step_picture(3, 5, ["点击左侧的", "“Windows 安全中心”，", "再点击“病毒和威胁防护”。"], nav),
+        step_picture(4, 5, ["在“病毒和威胁防护”设置下，", "点击“管理设置”。"], manage),
+        step_picture(5, 5, ["把“实时保护”的开关", "拨到“关”。", "系统询问是否允许更改时，", "点击“是”。"], five),
+    ]
+
+
+# ---------------------------------------------------------------------------
+
+def pictures():
+    """{path inside skin/: SVG text}"""
+    with open(os.path.join(HERE, "logo.svg"), encoding="utf-8") as f:
+        logo = f.read()
+    made = {
+        "logo.png": (logo, 36, 36),
+        "sys_menu.png": (title_button("menu"), 120, 40),
+        "sys_min.png": (title_button("min"), 120, 40),
+        "sys_close.png": (title_button("close"), 120, 40),
+        "install.png": (install_button(), 720, 240),
+        "pill.png": (pill_button(), 540, 50),
+        "icon_backup.png": (icon_backup(), 24, 24),
+        "icon_restore.png": (icon_restore(), 24, 24),
+        "icon_warn.png": (icon_warn(), 24, 24),
+        "ver1.png": (badge("#b8c2cc", '<path d="M4.5 8.2L7 10.7L11.5 5.8" fill="none" stroke="#fff" '
+                                      'stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round"/>'), 16, 16),
+        "ver12.png": (badge("#ff8a00", '<path d="M8 12V4.5M5 7.5L8 4.5L11 7.5" fill="none" stroke="#fff" '
+                                       'stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round"/>'), 16, 16),
+        "waring.png": (waring_banner(), 400, 170),
+        "guide_banner.png": (guide_banner(), 600, 64),
+        "safe_frame.png": (option_frame(False), 100, 110),
+        "safe_frame_sel.png": (option_frame(True), 100, 110),
+    }
+    for name in PRODUCTS:
+        made[name + ".png"] = (product_badge(name), 100, 110)
+    for key in TRAY_PRODUCTS:
+        for i, picture in enumerate(tray_steps(key)):
+            made["safeGuide/%s%d.png" % (key, i + 1)] = (picture, 640, 300)
+    for i, picture in enumerate(defender_steps()):
+        made["safeGuide/windowsDefender%d.png" % (i + 1)] = (picture, 640, 300)
+    return made
+
+
+def render(source, width, height, target, work):
+    path = os.path.join(work, "picture.svg")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(source)
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    subprocess.run(["rsvg-convert", "-w", str(width), "-h", str(height), "-o", target, path], check=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--list", action="store_true")
+    parser.add_argument("--out")
+    parser.add_argument("--icon")
+    args = parser.parse_args()
+    made = pictures()
+    if args.list:
+        print(";".join(sorted(made)))
+        return 0
+    if not args.out:
+        parser.error("--out or --list")
+    with tempfile.TemporaryDirectory(prefix="qnb-skin-") as work:
+        for name, (source, width, height) in sorted(made.items()):
+            render(source, width, height, os.path.join(args.out, name), work)
+        if args.icon:
+            with open(os.path.join(HERE, "logo.svg"), encoding="utf-8") as f:
+                logo = f.read()
+            sizes = []
+            for size in (16, 24, 32, 48, 256):
+                png = os.path.join(work, "icon%d.png" % size)
+                render(logo, size, size, png, work)
+                sizes.append(png)
+            subprocess.run(["convert", *sizes, args.icon], check=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,58 @@
+// qnb_ui_gallery: opens one of the program's shared windows on its own, as
+// the windows that use them would (the demo's screenshots, by hand).
+//
+//   qnb_ui_gallery countdown | picture PATH | error MESSAGE | guide | notice
+//
+// MESSAGE may hold "\r\n" as the two characters backslash-r backslash-n.
+// The exit code is the window's result.
+#include "app/app_context.h"
+#include "platform/text.h"
+#include "ui/error_msg_dlg.h"
+#include "ui/guide_dlg.h"
+#include "ui/security_probe_win32.h"
+#include "ui/show_picture_dlg.h"
+#include "ui/waring_dlg.h"
+#include "uikit/win32/framework.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Unescape(std::string text) {
+    for (size_t at; (at = text.find("\\r\\n")) != std::string::npos;) text.replace(at, 4, "\r\n");
+    return text;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(qnb::text::Narrow(wide[i]));
+    LocalFree(wide);
+    if (args.empty() || !uikit::Framework::Initialise(instance)) return 2;
+    using namespace qnb::ui;
+    const std::string& window = args[0];
+    if (window == "countdown") return static_cast<int>(CShowPictureDlg::RunCountdown(nullptr));
+    if (window == "picture" && args.size() == 2) {
+        CShowPictureDlg::RunPicture(nullptr, args[1]);
+        return 1;
+    }
+    if (window == "error" && args.size() == 2) {
+        return static_cast<int>(CErrorMsgDlg::Run(nullptr, Unescape(args[1]), ProcessSecurityDetector()));
+    }
+    if (window == "guide") {
+        CGuideToCloseSafe::Run(nullptr, ProcessSecurityDetector());
+        return 1;
+    }
+    if (window == "notice") {
+        CWaring::Run(nullptr, qnb::g_context, ProcessSecurityDetector());
+        return 1;
+    }
+    return 2;
+}

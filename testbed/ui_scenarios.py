@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""The program's windows under Wine on simulated machines, driven through
+the automation channel (qnbdiag ui): a second start, the main window's
+start-up messages and key filter, the notice before an action, PE-mode
+switches. States are checked, not pixels.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from machine_drives import MachineDrives, machine_path  # noqa: E402
+from ui_session import UiError, UiSession  # noqa: E402
+from winebox import WineBox  # noqa: E402
+from xvfb import Xvfb  # noqa: E402
+
+RUNNING = "Tessaly重装助手正在运行，请不要重复打开！"
+NOT_READY = "程序初始化失败,请确保除系统分区外存在其他可用空间大于10GB的分区！"
+NOT_READY_ACTION = "程序初始化失败,此功能无法使用！"
+SAME_DRIVE = "除系统分区外未找到可用分区。程序无法使用"
+MAIN = "PEInstallerDlg"
+
+
+class Failed(Exception):
+    pass
+
+
+def expect(condition, what):
+    if not condition:
+        raise Failed(what)
+
+
+def messages(session, title=None):
+    return [m for m in session.windows()["messages"] if m["visible"] and (title is None or m["title"] == title)]
+
+
+def expect_message(session, title, text):
+    box = session.wait_message(title)
+    expect(box["text"] == text, "message %r says %r, not %r" % (title, box["text"], text))
+    session.answer(title, "ok")
+    session.poll(lambda: not messages(session, title), what="the message %s to go" % title)
+
+
+def start_main(session, drives, args=()):
+    program = session.start(args, env=drives.env())
+    session.wait(MAIN)
+    return program
+
+
+def second_start(session, box, args):
+    """A second copy shows its message once and ends with 0; after the first
+    copy's window has closed, a new copy starts."""
+    with MachineDrives(box, machine_path("second-disk-first")) as drives:
+        first = start_main(session, drives)
+        second = session.start(env=drives.env())
+        box_ = session.wait_message("Tessaly")
+        expect(box_["text"] == RUNNING, "the second copy says %r" % box_["text"])
+        expect(len(messages(session, "Tessaly")) == 1, "the message shows once")
+        session.answer("Tessaly", "ok")
+        expect(second.wait(timeout=30) == 0, "the second copy ends with 0")
+        expect(not messages(session, "Tessaly"), "no second message")
+        expect(session.window(MAIN)["visible"], "the first copy is not disturbed")
+        session.click(MAIN, "btn_close")
+        # The first copy's window is gone: a new copy may start at once.
+        session.wait_gone(MAIN)
+        third = session.start(env=drives.env())
+        session.wait(MAIN)
+        expect(not messages(session), "the new copy starts without a message")
+        expect(first.wait(timeout=30) == 0, "the first copy ended with 0")
+        expect(session.stop(third) == 0, "the new copy ends with 0")
+
+
+def main_window(session, box, args):
+    """A ready machine: the main window as laid out, no messages, keys swallowed."""
+    with MachineDrives(box, machine_path("second-disk-first")) as drives:
+        program = start_main(session, drives)
+        time.sleep(1.5)  # the update prompt's second: no answer, no prompt
+        expect(not messages(session), "no message at start")
+        controls = session.controls(MAIN)
+        expect(controls["cur_ver"]["text"] == "当前版本：2.0.0", "cur_ver")
+        expect(controls["new_ver"]["text"] == "最新版本：2.0.0", "new_ver keeps its layout text")
+        expect(not controls["update"]["enabled"], "the update button stays disabled")
+        expect(controls["lab_needupdate"]["bkimage"] == "ver1.png", "lab_needupdate")
+        for name in ("btn_install", "btn_backup", "btn_restore", "btn_menu", "site", "course", "feetback", "about"):
+            expect(controls[name]["visible"] and controls[name]["enabled"], name + " is usable")
+
+        session.ui("focus", MAIN, "btn_install")
+        for key in ("enter", "space", "esc"):
+            session.key(MAIN, key)
+        time.sleep(0.5)
+        expect(session.window(MAIN) and session.window(MAIN)["visible"], "Esc did not close the window")
+        expect(session.window("Waring") is None, "Enter and Space did not press the focused button")
+
+        session.click(MAIN, "btn_menu")
+        menu = session.poll(lambda: session.window("menuwnd"), what="the menu")
+        expect(menu["visible"], "the menu shows")
+        expect(session.stop(program) == 0, "the program ends with 0")
+
+
+def notice(session, box, args):
+    """The notice counts down on its first showing, then lets the action go on."""
+    with MachineDrives(box, machine_path("second-disk-first")) as drives:
+        program = start_main(session, drives)
+        session.ui("hold-timers", "on")
+        session.click(MAIN, "btn_install")
+        session.wait("Waring")
+        seen = []
+        for tick in range(6):
+            button = session.controls("Waring")["btn_iknow"]
+            seen.append("%s %s" % (button["text"], "on" if button["enabled"] else "off"))
+            if tick < 5:
+                session.ui("tick", "Waring", 232)
+        expect(seen == ["我知道了(5) off", "我知道了(4) off", "我知道了(3) off", "我知道了(2) off", "我知道了(1) off",
+                        "我知道了 on"], "the countdown showed %s" % seen)
+        for key in ("enter", "esc", "space"):
+            session.key("Waring", key)
+        expect(session.window("Waring") is not None, "keys do not close the notice")
+
+        session.click("Waring", "btn_how")
+        session.wait("GuideToCloseSafe")
+        guide = session.controls("GuideToCloseSafe")
+        expect(guide["tab_main"]["value"] == 0, "no product: the guide waits on its choice")
+        expect(not any(guide[n]["visible"] for n in guide if n.startswith("option_")), "no product: no options")
+        session.click("GuideToCloseSafe", "btn_close")
+        session.wait_gone("GuideToCloseSafe")
+
+        session.click("Waring", "btn_iknow")
+        expect_message(session, "提示", "此版本尚未包含系统重装功能，敬请期待新版本。")
+        expect(session.window(MAIN)["visible"], "the main window is back")
+        setting = drives.host("E:\\Quenbrook\\Data\\SETTING.JSON")
+        with open(setting, "rb") as f:
+            expect(b'"bShowedNote" : true' in f.read(), "bShowedNote is saved")
+
+        session.click(MAIN, "btn_backup")
+        session.wait("Waring")
+        button = session.controls("Waring")["btn_iknow"]
+        expect(button["text"] == "我知道了" and button["enabled"], "the second time it is usable at once")
+        session.click("Waring", "btn_iknow")
+        expect_message(session, "提示", "此版本尚未包含系统备份功能，敬请期待新版本。")
+        session.ui("hold-timers", "off")
+        expect(session.stop(program) == 0, "the program ends with 0")
+
+
+def not_ready(session, box, args):
+    """No partition with room: the start-up message, then every action refuses."""
+    with MachineDrives(box, machine_path("exactly-10gib")) as drives:
+        program = session.start(env=drives.env())
+        expect_message(session, "错误", NOT_READY)
+        session.ui("hold-timers", "on")
+        session.click(MAIN, "btn_restore")
+        session.wait("Waring")
+        session.ui("tick", "Waring", 232, 5)
+        session.poll(lambda: session.controls("Waring")["btn_iknow"]["enabled"], what="the notice's button")
+        session.click("Waring", "btn_iknow")
+        expect_message(session, "错误", NOT_READY_ACTION)
+        session.ui("hold-timers", "off")
+        expect(session.stop(program) == 0, "the program ends with 0")
+
+
+def same_drive(session, box, args):
+    """A workspace from an earlier run on the system drive: the warning, then as usual."""
+    earlier = os.path.join(box.drive_c(), "Quenbrook", "Data")
+    os.makedirs(earlier)
+    try:
+        with MachineDrives(box, machine_path("one-disk-c-d")) as drives:
+            program = session.start(env=drives.env())
+            expect_message(session, "错误", SAME_DRIVE)
+            expect(session.window(MAIN)["visible"], "the window stays")
+            expect(session.stop(program) == 0, "the program ends with 0")
+    finally:
+        shutil.rmtree(os.path.join(box.drive_c(), "Quenbrook"), ignore_errors=True)
+
+
+def install_windows7(drives, args):
+    for folder, dll in (("System32", args.ntdll64), ("SysWOW64", args.ntdll32)):
+        target = drives.host("D:\\Windows\\" + folder)
+        os.makedirs(target, exist_ok=True)
+        shutil.copy(dll, os.path.join(target, "ntdll.dll"))
+    os.makedirs(drives.host("X:\\Windows\\System32"), exist_ok=True)
+
+
+def mode_switches(session, box, args):
+    """/reinstall opens its window in the preinstallation environment (and the
+    program ends with it); on a normal desktop it is ignored."""
+    with MachineDrives(box, machine_path("pe-win7-x64"), extra=["X"]) as drives:
+        install_windows7(drives, args)
+        program = session.start(["/reinstall"], env=drives.env())
+        expect_message(session, "提示", "此版本尚未包含系统重装功能，敬请期待新版本。")
+        expect(program.wait(timeout=30) == 0, "the program ends with the chosen window")
+    with MachineDrives(box, machine_path("second-disk-first")) as drives:
+        program = start_main(session, drives, ["/reinstall"])
+        time.sleep(1.5)
+        expect(not messages(session), "outside the environment the switch is ignored")
+        expect(session.stop(program) == 0, "the program ends with 0")
+
+
+SCENARIOS = [second_start, main_window, notice, not_ready, same_drive, mode_switches]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", required=True, help="the win64 build folder")
+    parser.add_argument("--ntdll64", required=True)
+    parser.add_argument("--ntdll32", required=True)
+    parser.add_argument("names", nargs="*", help="scenarios to run (default: all)")
+    args = parser.parse_args()
+    failed = 0
+    with Xvfb() as x, WineBox("qnb-ui", display=x.display) as box:
+        box.hide_system_ntdll()
+        session = UiSession(box, x, os.path.abspath(args.build))
+        for scenario in SCENARIOS:
+            if args.names and scenario.__name__ not in args.names:
+                continue
+            try:
+                scenario(session, box, args)
+                print("%-16s ok" % scenario.__name__)
+            except (Failed, UiError, subprocess.TimeoutExpired) as problem:
+                print("%-16s FAILED: %s" % (scenario.__name__, problem))
+                failed += 1
+            finally:
+                # Nothing of a failed scenario may linger into the next.
+                subprocess.run(["wineserver", "-k"], env=box.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

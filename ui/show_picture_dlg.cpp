@@ -1,0 +1,93 @@
+#include "ui/show_picture_dlg.h"
+
+#include "ui/window_styles.h"
+#include "ui/xprogress.h"
+#include "uikit/controls/progress.h"
+#include "uikit/controls/tab_layout.h"
+
+#include <cstring>
+
+namespace qnb::ui {
+
+namespace {
+bool SameTag(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+}  // namespace
+
+CShowPictureDlg::CShowPictureDlg() = default;
+
+UINT CShowPictureDlg::RunCountdown(HWND owner) {
+    CShowPictureDlg dialog;
+    if (!dialog.Create(owner, "showpicture", kWindowStyle, WS_EX_WINDOWEDGE)) return 1;
+    dialog.StartCountdown();
+    return dialog.ShowModal();
+}
+
+void CShowPictureDlg::RunPicture(HWND owner, const std::string& path) {
+    CShowPictureDlg dialog;
+    dialog.SetPicture(path);
+    if (!dialog.Create(owner, "showpicture", kWindowStyle, WS_EX_WINDOWEDGE)) return;
+    dialog.ShowModal();
+}
+
+std::unique_ptr<uikit::CControlUI> CShowPictureDlg::CreateControl(std::string_view tag) {
+    if (SameTag(tag, CXProgressUI::kElement)) return std::make_unique<CXProgressUI>();
+    return nullptr;
+}
+
+void CShowPictureDlg::SetPicture(const std::string& path) {
+    picture_ = path;
+    if (uikit::CControlUI* page = FindControl("image_layout")) page->SetBkImage(path);
+}
+
+void CShowPictureDlg::StartCountdown() {
+    countingDown_ = 1;
+    ApplyCountdown();
+}
+
+void CShowPictureDlg::ApplyCountdown() {
+    if (!GetHWND() || !countingDown_) return;
+    if (auto* tab = Find<uikit::CTabLayoutUI>("pic_tab")) tab->SelectItem(1);
+    SetTimer(RebootCountdown::kTimerId, RebootCountdown::kTimerMs);
+}
+
+void CShowPictureDlg::InitWindow() {
+    if (!picture_.empty()) SetPicture(picture_);
+    ApplyCountdown();
+    // Over the whole primary screen, above everything.
+    SetWindowPos(GetHWND(), HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                 SWP_SHOWWINDOW);
+}
+
+void CShowPictureDlg::Notify(uikit::TNotifyUI& msg) {
+    if (msg.type != uikit::notify::kClick || !msg.sender) return;
+    if (msg.sender->GetName() == "btn_reboot") Close(1);
+    else if (msg.sender->GetName() == "btn_cancle") Close(2);
+}
+
+LRESULT CShowPictureDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM, bool& handled) {
+    handled = false;
+    if (msg == WM_LBUTTONDOWN && !countingDown_) {
+        handled = true;
+        Close(1);
+    } else if (msg == WM_TIMER && wParam == RebootCountdown::kTimerId) {
+        handled = true;
+        RebootCountdown::Step step = countdown_.Tick();
+        if (auto* progress = Find<uikit::CProgressUI>("pedownload_progress")) {
+            progress->SetText(step.text);
+            progress->SetValue(step.value);
+        }
+        if (step.done) Close(1);
+    }
+    return 0;
+}
+
+}  // namespace qnb::ui

@@ -1,0 +1,57 @@
+#include "uikit/automation/automation.h"
+
+#include "uikit/test_support/fake_host.h"
+
+#include <gtest/gtest.h>
+
+namespace uikit::automation {
+namespace {
+
+using testing::TestWindow;
+
+TEST(Automation, DescribesEveryControlWithItsState) {
+    TestWindow w(R"(<Window size="200,100"><VerticalLayout>
+        <Option name="o" group="g" selected="true" text="选项"/>
+        <Progress name="p" max="120" value="5" visible="false"/>
+        <Label name="l" bkimage="file='ver1.png' corner='1,1,1,1'"/>
+      </VerticalLayout></Window>)");
+    Json::Value tree = DescribeTree(w.tree);
+    EXPECT_EQ(tree["type"].asString(), "VerticalLayout");
+    ASSERT_EQ(tree["children"].size(), 3u);
+    const Json::Value& o = tree["children"][0];
+    EXPECT_EQ(o["name"].asString(), "o");
+    EXPECT_EQ(o["text"].asString(), "选项");
+    EXPECT_TRUE(o["checked"].asBool());
+    EXPECT_TRUE(o["visible"].asBool());
+    const Json::Value& p = tree["children"][1];
+    EXPECT_EQ(p["value"].asInt(), 5);
+    EXPECT_EQ(p["max"].asInt(), 120);
+    EXPECT_FALSE(p["visible"].asBool());
+    EXPECT_FALSE(tree["children"][2].isMember("checked"));
+    EXPECT_EQ(tree["children"][2]["bkimage"].asString(), "ver1.png");
+}
+
+TEST(Automation, ClicksOnlyWhatTheMouseCouldReach) {
+    TestWindow w(R"(<Window size="200,100"><Container>
+        <Button name="under" pos="0,0,100,50" float="true"/>
+        <Button name="over" pos="0,0,100,50" float="true"/>
+        <Button name="hidden" visible="false"/>
+        <Button name="off" enabled="false" pos="100,50,200,100" float="true"/>
+        <Button name="away" pos="300,0,400,50" float="true"/>
+      </Container></Window>)");
+    EXPECT_EQ(FindClickTarget(w.tree, *w.Find("under")).problem, "the control is covered by Button \"over\"");
+    EXPECT_EQ(FindClickTarget(w.tree, *w.Find("hidden")).problem, "the control is hidden");
+    EXPECT_EQ(FindClickTarget(w.tree, *w.Find("away")).problem, "the control lies outside the window");
+
+    ClickTarget over = FindClickTarget(w.tree, *w.Find("over"));
+    ASSERT_TRUE(over.problem.empty());
+    Click(w.tree, over);
+    ClickTarget off = FindClickTarget(w.tree, *w.Find("off"));
+    ASSERT_TRUE(off.problem.empty());
+    Click(w.tree, off);
+    EXPECT_EQ(w.log.entries, (std::vector<std::string>{"over:setfocus", "over:click"}))
+        << "the disabled button took the click and did nothing";
+}
+
+}  // namespace
+}  // namespace uikit::automation

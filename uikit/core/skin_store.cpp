@@ -1,0 +1,69 @@
+#include "uikit/core/skin_store.h"
+
+#include "platform/text.h"
+
+namespace uikit {
+
+// The archive class writes entries through a file system; the skin is only
+// ever read in memory, so it gets one that refuses everything.
+class SkinStore::NoFiles : public qnb::FileSystem {
+public:
+    bool access(const std::string&, int) override { return false; }
+    bool makeDirectory(const std::string&) override { return false; }
+    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
+    bool writeFile(const std::string&, std::string_view) override { return false; }
+    std::vector<qnb::DirectoryEntry> list(const std::string&) override { return {}; }
+    bool deleteFile(const std::string&) override { return false; }
+};
+
+SkinStore::SkinStore()
+    : noFiles_(std::make_unique<NoFiles>()), archive_(std::make_unique<qnb::CResourceArchive>(*noFiles_)) {}
+
+SkinStore::~SkinStore() = default;
+
+bool SkinStore::LoadFromMemory(const uint8_t* bytes, size_t size) {
+    entries_.clear();
+    if (!archive_->LoadFromMemory(bytes, size)) return false;
+    Index();
+    return IsLoaded();
+}
+
+#ifdef _WIN32
+bool SkinStore::LoadFromResource(int id, const wchar_t* type) {
+    entries_.clear();
+    if (!archive_->LoadFromResource(id, type)) return false;
+    Index();
+    return IsLoaded();
+}
+#endif
+
+void SkinStore::Index() {
+    for (const qnb::ArchiveEntry& e : archive_->Entries()) {
+        entries_[qnb::text::Utf16ToUtf8(e.name)] =
+            std::string_view(reinterpret_cast<const char*>(e.data), static_cast<size_t>(e.size));
+    }
+}
+
+const std::string_view* SkinStore::Find(std::string_view name) const {
+    auto it = entries_.find(name);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+bool SkinStore::IsDiskPath(std::string_view file) {
+    bool drive = file.size() >= 3 && ((file[0] >= 'A' && file[0] <= 'Z') || (file[0] >= 'a' && file[0] <= 'z')) &&
+                 file[1] == ':' && (file[2] == '\\' || file[2] == '/');
+    return drive || file.substr(0, 2) == "\\\\";
+}
+
+std::string SkinStore::Resolve(std::string_view skinFolder, std::string_view file) {
+    if (IsDiskPath(file) || file.substr(0, skinFolder.size()) == skinFolder) return std::string(file);
+    return std::string(skinFolder) + std::string(file);
+}
+
+std::vector<std::string> SkinStore::Names() const {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : entries_) names.push_back(name);
+    return names;
+}
+
+}  // namespace uikit

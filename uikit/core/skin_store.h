@@ -1,0 +1,52 @@
+// The skin: layout files and pictures read from a 7z archive (the
+// program's "ZIPRES" resource), found by their exact entry names
+// ("skin/MainDlg.xml").
+#pragma once
+
+#include "payload/resource_archive.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace uikit {
+
+class SkinStore {
+public:
+    SkinStore();
+    ~SkinStore();
+
+    // Unpacks the whole archive; false when it cannot be opened.
+    bool LoadFromMemory(const uint8_t* bytes, size_t size);
+#ifdef _WIN32
+    // The archive in a resource of the program's own module.
+    bool LoadFromResource(int id, const wchar_t* type);
+#endif
+    bool IsLoaded() const { return !entries_.empty(); }
+
+    // The bytes of an entry, or nullptr when there is no such entry.
+    const std::string_view* Find(std::string_view name) const;
+
+    // The entry name of a file a window refers to: names that already start
+    // with the window's skin folder are taken as they are ("skin/ver12.png"),
+    // others are in it ("ver1.png" → "skin/ver1.png"). Paths of files on a
+    // disk ("C:\...", "\\server\...") stay as they are.
+    static std::string Resolve(std::string_view skinFolder, std::string_view file);
+    static bool IsDiskPath(std::string_view file);
+
+    // Entry names, for checks.
+    std::vector<std::string> Names() const;
+
+private:
+    void Index();
+
+    class NoFiles;
+    std::unique_ptr<NoFiles> noFiles_;
+    std::unique_ptr<qnb::CResourceArchive> archive_;
+    std::map<std::string, std::string_view, std::less<>> entries_;
+};
+
+}  // namespace uikit

@@ -1,0 +1,215 @@
+#include "uikit/win32/automation_server.h"
+
+#include "platform/text.h"
+#include "uikit/automation/automation.h"
+#include "uikit/win32/framework.h"
+#include "uikit/win32/message_loop.h"
+#include "uikit/win32/window_impl_base.h"
+
+#include <json/json.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace uikit::automation {
+
+namespace {
+
+HWND g_server = nullptr;
+bool g_timersHeld = false;
+
+std::string WindowText(HWND hwnd) {
+    wchar_t buffer[2048];
+    int n = GetWindowTextW(hwnd, buffer, 2048);
+    return qnb::text::Narrow(std::wstring_view(buffer, n > 0 ? n : 0));
+}
+
+std::string ClassOf(HWND hwnd) {
+    wchar_t buffer[256];
+    int n = GetClassNameW(hwnd, buffer, 256);
+    return qnb::text::Narrow(std::wstring_view(buffer, n > 0 ? n : 0));
+}
+
+Json::Value RectJson(HWND hwnd) {
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    Json::Value r(Json::arrayValue);
+    for (LONG v : {rc.left, rc.top, rc.right, rc.bottom}) r.append(static_cast<int>(v));
+    return r;
+}
+
+// The newest framework window of a class.
+WindowImplBase* FindWindowOfClass(const std::string& cls) {
+    const auto& windows = Framework::Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if ((*it)->GetHWND() && (*it)->GetWindowClassName() == cls) return *it;
+    }
+    return nullptr;
+}
+
+using After = std::function<void()>;
+
+bool Fail(Json::Value* reply, const std::string& error) {
+    (*reply)["ok"] = false;
+    (*reply)["error"] = error;
+    return false;
+}
+
+// Fills reply; after runs once the reply has been delivered.
+void Execute(const Json::Value& request, Json::Value* reply, After* after) {
+    (*reply)["ok"] = true;
+    std::string command = request["command"].asString();
+    if (command == "windows") {
+        Json::Value windows(Json::arrayValue);
+        for (WindowImplBase* w : Framework::Windows()) {
+            if (!w->GetHWND()) continue;
+            Json::Value j(Json::objectValue);
+            j["class"] = w->GetWindowClassName();
+            j["title"] = w->Title();
+            j["visible"] = IsWindowVisible(w->GetHWND()) != FALSE;
+            j["enabled"] = IsWindowEnabled(w->GetHWND()) != FALSE;
+            j["modal"] = w->IsModal();
+            j["rect"] = RectJson(w->GetHWND());
+            windows.append(j);
+        }
+        (*reply)["windows"] = windows;
+        (*reply)["pid"] = static_cast<Json::UInt>(GetCurrentProcessId());
+        return;
+    }
+    if (command == "hold-timers") {
+        g_timersHeld = request["on"].asBool();
+        return;
+    }
+    std::string cls = request["class"].asString();
+    WindowImplBase* window = FindWindowOfClass(cls);
+    if (!window) {
+        (*reply)["absent"] = true;
+        Fail(reply, "no window of class " + cls);
+        return;
+    }
+    if (command == "tree") {
+        (*reply)["tree"] = DescribeTree(window->Tree());
+        return;
+    }
+    if (command == "close") {
+        UINT code = request.isMember("code") ? request["code"].asUInt() : IDCANCEL;
+        *after = [window, code] { window->Close(code); };
+        return;
+    }
+    if (command == "key") {
+        unsigned key = request["key"].asUInt();
+        HWND target = window->GetHWND();
+        HWND focus = GetFocus();
+        if (focus && Framework::WindowOf(focus) == window) target = focus;
+        *after = [target, key] {
+            // As the message loop would take it from the queue.
+            for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+                MSG msg{target, message, key, message == WM_KEYDOWN ? 1 : (1 | 0xC0000000), GetTickCount(), {}};
+                if (!PreTranslate(msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+        };
+        return;
+    }
+    if (command == "tick") {
+        UINT timer = request["timer"].asUInt();
+        int count = request.isMember("count") ? request["count"].asInt() : 1;
+        *after = [cls, timer, count] {
+            for (int i = 0; i < count; ++i) {
+                WindowImplBase* w = FindWindowOfClass(cls);
+                if (!w) return;
+                w->DeliverTimer(timer);
+            }
+        };
+        return;
+    }
+    if (command == "paint-time") {
+        int count = std::clamp(request["count"].asInt(), 1, 1000);
+        Json::Value times(Json::arrayValue);
+        for (int i = 0; i < count; ++i) times.append(window->RepaintNow());
+        (*reply)["times"] = times;
+        return;
+    }
+
+    std::string name = request["control"].asString();
+    CControlUI* control = window->FindControl(name);
+    if (!control) {
+        Fail(reply, "the window " + cls + " has no control " + name);
+        return;
+    }
+    if (command == "click") {
+        ClickTarget target = FindClickTarget(window->Tree(), *control);
+        if (!target.problem.empty()) {
+            Fail(reply, name + ": " + target.problem);
+            return;
+        }
+        (*reply)["enabled"] = control->IsEnabled();
+        *after = [window, target] { Click(window->Tree(), target); };
+        return;
+    }
+    if (command == "set-text") {
+        SetText(*control, request["text"].asString());
+        return;
+    }
+    if (command == "focus") {
+        window->Tree().SetFocus(control);
+        return;
+    }
+    Fail(reply, "unknown command " + command);
+}
+
+LRESULT CALLBACK ServerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_COPYDATA) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    auto* data = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+    if (!data || data->dwData != kRequest) return 0;
+    Json::Value request;
+    Json::Value reply(Json::objectValue);
+    After after;
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    const char* text = static_cast<const char*>(data->lpData);
+    std::string errors;
+    if (!text || !reader->parse(text, text + data->cbData, &request, &errors) || !request.isObject()) {
+        Fail(&reply, "the request is not a JSON object");
+    } else {
+        Execute(request, &reply, &after);
+    }
+    HWND client = reinterpret_cast<HWND>(static_cast<uintptr_t>(request.get("reply", 0).asUInt64()));
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "";
+    writer["emitUTF8"] = true;
+    std::string answer = Json::writeString(writer, reply);
+    COPYDATASTRUCT out{kReply, static_cast<DWORD>(answer.size()), answer.data()};
+    if (client) SendMessageW(client, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&out));
+    // The caller goes on now; what the request does may take a while (a window it opens runs its own loop).
+    ReplyMessage(1);
+    if (after) after();
+    return 1;
+}
+
+}  // namespace
+
+void StartServer() {
+    if (g_server) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ServerProc;
+    wc.hInstance = Framework::Instance();
+    wc.lpszClassName = kServerClass;
+    RegisterClassExW(&wc);
+    g_server = CreateWindowExW(0, kServerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Framework::Instance(),
+                               nullptr);
+}
+
+void StopServer() {
+    if (g_server) DestroyWindow(g_server);
+    g_server = nullptr;
+}
+
+bool TimersHeld() { return g_timersHeld; }
+
+void HoldTimers(bool hold) { g_timersHeld = hold; }
+
+}  // namespace uikit::automation
