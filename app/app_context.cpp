@@ -5,7 +5,7 @@
 
 namespace qnb {
 
-AppContext g_context;
+AppContext& g_context = *new AppContext;
 
 bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files) {
     storage_ = &storage;

@@ -118,7 +118,8 @@ private:
     std::atomic<int> updateState_{0};
 };
 
-// The program's context, initialised by the entry routine.
-extern AppContext g_context;
+// The program's context, initialised by the entry routine. Never destroyed:
+// background threads may still read it while the process exits.
+extern AppContext& g_context;
 
 }  // namespace qnb

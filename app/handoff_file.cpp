@@ -53,10 +53,15 @@ bool HasType(const Json::Value& root, const char* key, bool (Json::Value::*is)()
 
 bool ApplyEarlierHandoff(std::string_view fileBytes, HandoffValues& v) {
     Json::CharReaderBuilder builder;
+    builder["stackLimit"] = 64;  // the file is flat; deep nesting is no hand-off file
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (!reader->parse(fileBytes.data(), fileBytes.data() + fileBytes.size(), &root, &errors)) return false;
+    try {
+        if (!reader->parse(fileBytes.data(), fileBytes.data() + fileBytes.size(), &root, &errors)) return false;
+    } catch (const Json::Exception&) {
+        return false;  // the reader throws when the nesting passes its limit
+    }
     if (!root.isObject()) return false;
 
     for (const char* key : {"bRepart", "bRepartGPT", "bSameDisk", "bShowedNote"}) {

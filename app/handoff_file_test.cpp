@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <vector>
+
 namespace qnb {
 namespace {
 
@@ -131,7 +133,9 @@ TEST(HandoffLoad, BrokenFilesChangeNothing) {
         R"({"bSameDisk": 1})",
         R"({"bRepart": true, "strRepartScript": []})",
     };
-    for (const char* file : broken) {
+    std::vector<std::string> files(std::begin(broken), std::end(broken));
+    files.push_back(std::string(5000, '[') + std::string(5000, ']'));  // nesting deeper than the reader allows
+    for (const std::string& file : files) {
         HandoffValues v = FreshMachine();
         v.imagePath = "chosen";
         EXPECT_FALSE(ApplyEarlierHandoff(file, v)) << file;

@@ -28,7 +28,8 @@ class WineBox:
         self.env.update({
             "WINEPREFIX": self.prefix,
             "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # No Mono/Gecko set-up, and no menu entries or file links on the host.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             # The ANSI code page follows the locale: GBK, as on a Chinese Windows.
             "LC_ALL": "zh_CN.UTF-8",
             "LANG": "zh_CN.UTF-8",
@@ -42,9 +43,16 @@ class WineBox:
                             "/d", "N", "/f"], env=self.env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._wait()
-        # A new prefix names a temporary folder that it has not made yet.
         users = os.path.join(self.drive_c(), "users")
         for user in os.listdir(users):
+            # Wine links the desktop, documents and the like to the host's
+            # home: programs in the box get folders of their own instead.
+            for entry in os.listdir(os.path.join(users, user)):
+                path = os.path.join(users, user, entry)
+                if os.path.islink(path):
+                    os.remove(path)
+                    os.makedirs(path)
+            # A new prefix names a temporary folder that it has not made yet.
             if user != "Public":
                 for temp in (("Temp",), ("AppData", "Local", "Temp")):
                     os.makedirs(os.path.join(users, user, *temp), exist_ok=True)
