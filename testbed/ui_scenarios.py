@@ -13,6 +13,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "service"))
+from localservice import LocalService  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from ui_session import UiError, UiSession  # noqa: E402
 from winebox import WineBox  # noqa: E402
@@ -145,6 +147,38 @@ def notice(session, box, args):
         expect(session.stop(program) == 0, "the program ends with 0")
 
 
+def click_reports(session, box, args):
+    """The start-up report, then one report per action chosen in the main
+    window, with the query texts the service expects."""
+    with MachineDrives(box, machine_path("second-disk-first")) as drives, LocalService() as service:
+        # The notice was seen in an earlier run: no countdown before each action.
+        folder = drives.host("E:\\Quenbrook\\Data")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "SETTING.JSON"), "wb") as f:
+            f.write(b'{"bShowedNote": true, "bSameDisk": false}')
+        env = dict(drives.env(), QNB_REPORT_HOST=service.host, QNB_REPORT_PORT=str(service.port),
+                   QNB_API_HOST=service.host, QNB_API_PORT=str(service.port))
+        program = session.start(env=env)
+        session.wait(MAIN)
+        for button, name in (("btn_install", "系统重装"), ("btn_backup", "系统备份"), ("btn_restore", "系统还原")):
+            session.click(MAIN, button)
+            session.wait("Waring")
+            session.click("Waring", "btn_iknow")
+            expect_message(session, "提示", "此版本尚未包含%s功能，敬请期待新版本。" % name)
+        expect(session.stop(program) == 0, "the program ends with 0")
+        reports = service.wait_for_log(lambda e: e["group"] == "report", count=4, timeout=20) or []
+        paths = sorted(e["path"].rsplit("/", 2)[-2] for e in reports)
+        expect(paths == ["backupclick", "reinstallclick", "restoreclick", "sysinfo"], "reports %s" % paths)
+        for entry in reports:
+            keys = list(entry["params"])
+            kind = entry["path"].rsplit("/", 2)[-2]
+            wanted = {"sysinfo": ["mav", "miv", "bn", "pt", "pa", "sp", "mac", "pi", "ver", "utm_source"],
+                      "reinstallclick": ["mac", "old_sys", "ver", "utm_source"]}.get(kind, ["mac", "ver", "utm_source"])
+            expect(keys == wanted, "%s carries %s" % (kind, keys))
+            expect(entry["params"]["ver"] == "20190404" and entry["params"]["utm_source"] == "2001",
+                   "%s: ver and utm_source" % kind)
+
+
 def not_ready(session, box, args):
     """No partition with room: the start-up message, then every action refuses."""
     with MachineDrives(box, machine_path("exactly-10gib")) as drives:
@@ -198,7 +232,7 @@ def mode_switches(session, box, args):
         expect(session.stop(program) == 0, "the program ends with 0")
 
 
-SCENARIOS = [second_start, main_window, notice, not_ready, same_drive, mode_switches]
+SCENARIOS = [second_start, main_window, notice, click_reports, not_ready, same_drive, mode_switches]
 
 
 def main():

@@ -66,10 +66,11 @@ void CMainDlg::ShowUpdatePrompt() {
 }
 
 bool CMainDlg::RunActionWindow(MainAction action) {
-    actionWindow_ = hooks_.createActionWindow ? hooks_.createActionWindow(action) : nullptr;
-    if (!actionWindow_) return false;
+    // The event says the user chose the action; it goes out before the window is made.
     const ActionInfo& info = Info(action);
     if (hooks_.report) hooks_.report(info.usageEvent);
+    actionWindow_ = hooks_.createActionWindow ? hooks_.createActionWindow(action) : nullptr;
+    if (!actionWindow_) return false;
     if (!actionWindow_->GetHWND() && !actionWindow_->Create(GetHWND(), info.title, kWindowStyle, info.exStyle)) {
         actionWindow_.reset();
         return false;

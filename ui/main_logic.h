@@ -16,7 +16,7 @@ enum class MainAction { kReinstall, kBackup, kRestore };
 struct ActionInfo {
     const char* title;   // of the action window
     uint32_t exStyle;    // extended window style of the action window
-    int usageEvent;      // usage report kind sent when the window opens
+    int usageEvent;      // usage report kind sent when the action is chosen
     const char* name;    // for messages: the action's Chinese name
 };
 const ActionInfo& Info(MainAction action);
