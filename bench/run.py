@@ -229,13 +229,12 @@ def remove_all(folder):
             entry.unlink()
 
 
-@benchmark("download-one-connection")
-def download_one_connection(args):
-    """A 1 GiB file from nginx without ranges, so one connection: the engine
-    (under Wine, WinHTTP) against curl -o. Goal: at least 0.9 x curl's
-    throughput (medians)."""
+def compare_throughput(args, size, server_options, baseline_name, baseline_command):
+    """Downloads a random file of SIZE bytes from nginx (SERVER_OPTIONS) with the
+    engine under Wine and with a baseline tool, alternately; prints both
+    throughputs (medians) and returns whether the engine reaches 0.9 x the
+    baseline's. baseline_command(out_folder, url) gives the tool's command."""
     qnbdiag, NginxServer, WineBox = download_tools(args)
-    size = 1 << 30
     runs = max(1, min(args.runs, 3))
     with tempfile.TemporaryDirectory(prefix="qnb-bench-dl-") as work:
         www, out = Path(work) / "www", Path(work) / "out"
@@ -243,11 +242,11 @@ def download_one_connection(args):
         out.mkdir()
         write_random_file(www / "image.gho", size)
         ours, theirs = [], []
-        with NginxServer(www, ranges=False) as server, WineBox() as box:
+        with NginxServer(www, **server_options) as server, WineBox() as box:
             box.map_drive("T", out)
             url = server.url("image.gho")
             for _ in range(runs):
-                theirs.append(timed(["curl", "-s", "-o", str(out / "curl.gho"), url]))
+                theirs.append(timed(baseline_command(out, url)))
                 remove_all(out)
                 ours.append(engine_seconds(box, qnbdiag, url))
                 if sha256_of(out / "image.gho") != sha256_of(www / "image.gho"):
@@ -255,10 +254,20 @@ def download_one_connection(args):
                 remove_all(out)
     ratio = statistics.median(theirs) / statistics.median(ours)
     print(f"  engine: {size / statistics.median(ours) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in ours)} s)")
-    print(f"  curl:   {size / statistics.median(theirs) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in theirs)} s)")
+    print(f"  {baseline_name + ':':7} {size / statistics.median(theirs) / 2**20:7.1f} MiB/s  "
+          f"({', '.join(f'{t:.2f}' for t in theirs)} s)")
     ok = ratio >= 0.9
     print(f"  throughput ratio {ratio:.2f} (goal >= 0.90): {'met' if ok else 'MISSED'}")
     return ok
+
+
+@benchmark("download-one-connection")
+def download_one_connection(args):
+    """A 1 GiB file from nginx without ranges, so one connection: the engine
+    (under Wine) against curl -o. Goal: at least 0.9 x curl's throughput
+    (medians)."""
+    return compare_throughput(args, 1 << 30, {"ranges": False}, "curl",
+                              lambda out, url: ["curl", "-s", "-o", str(out / "curl.gho"), url])
 
 
 @benchmark("download-rate-limited")
@@ -266,35 +275,12 @@ def download_rate_limited(args):
     """A 256 MiB file from nginx limiting each connection to 16 MB/s: the
     engine's four connections against aria2c with four. Goal: at least
     0.9 x aria2c's throughput (medians)."""
-    qnbdiag, NginxServer, WineBox = download_tools(args)
     aria2c = shutil.which("aria2c")
     if not aria2c:
         raise RuntimeError("aria2c is missing (Debian package aria2): ./x deps installs it")
-    size = 256 << 20
-    runs = max(1, min(args.runs, 3))
-    with tempfile.TemporaryDirectory(prefix="qnb-bench-dl-") as work:
-        www, out = Path(work) / "www", Path(work) / "out"
-        www.mkdir()
-        out.mkdir()
-        write_random_file(www / "image.gho", size)
-        ours, theirs = [], []
-        with NginxServer(www, limit_rate="16m") as server, WineBox() as box:
-            box.map_drive("T", out)
-            url = server.url("image.gho")
-            for _ in range(runs):
-                theirs.append(timed([aria2c, "-q", "-x4", "-s4", "-k1M", "--file-allocation=none",
-                                     "--allow-overwrite=true", "-d", str(out), "-o", "aria2.gho", url]))
-                remove_all(out)
-                ours.append(engine_seconds(box, qnbdiag, url))
-                if sha256_of(out / "image.gho") != sha256_of(www / "image.gho"):
-                    raise RuntimeError("the engine's file differs from the source")
-                remove_all(out)
-    ratio = statistics.median(theirs) / statistics.median(ours)
-    print(f"  engine: {size / statistics.median(ours) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in ours)} s)")
-    print(f"  aria2c: {size / statistics.median(theirs) / 2**20:7.1f} MiB/s  ({', '.join(f'{t:.2f}' for t in theirs)} s)")
-    ok = ratio >= 0.9
-    print(f"  throughput ratio {ratio:.2f} (goal >= 0.90): {'met' if ok else 'MISSED'}")
-    return ok
+    return compare_throughput(args, 256 << 20, {"limit_rate": "16m"}, "aria2c",
+                              lambda out, url: [aria2c, "-q", "-x4", "-s4", "-k1M", "--file-allocation=none",
+                                                "--allow-overwrite=true", "-d", str(out), "-o", "aria2.gho", url])
 
 
 @benchmark("download-resume")

@@ -18,6 +18,8 @@
 #include "uikit/win32/framework.h"
 #include "uikit/win32/message_loop.h"
 
+#include "uikit/test_support/script_win32.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -117,29 +119,7 @@ public:
     int os = 64;
 };
 
-// Runs step on this thread every 10 ms, inside whatever message loop runs
-// (a modal window's), until it returns true.
-class Script {
-public:
-    explicit Script(std::function<bool()> step) {
-        Step() = std::move(step);
-        id_ = SetTimer(nullptr, 0, 10, Fire);
-    }
-    ~Script() {
-        KillTimer(nullptr, id_);
-        Step() = nullptr;
-    }
-
-private:
-    static std::function<bool()>& Step() {
-        static std::function<bool()> step;
-        return step;
-    }
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-        if (Step() && Step()()) Step() = nullptr;
-    }
-    UINT_PTR id_;
-};
+using uikit::test::Script;
 
 // Handles this thread's messages for a while (or until done says so).
 void Pump(int ms, const std::function<bool()>& done = nullptr) {

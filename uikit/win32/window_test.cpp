@@ -8,6 +8,8 @@
 #include "uikit/win32/message_loop.h"
 #include "uikit/win32/window_impl_base.h"
 
+#include "uikit/test_support/script_win32.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -23,28 +25,7 @@ public:
     std::vector<std::string> log;
 };
 
-// Runs step inside whatever message loop runs, every 10 ms, until it returns true.
-class Script {
-public:
-    explicit Script(std::function<bool()> step) {
-        Step() = std::move(step);
-        id_ = SetTimer(nullptr, 0, 10, Fire);
-    }
-    ~Script() {
-        KillTimer(nullptr, id_);
-        Step() = nullptr;
-    }
-
-private:
-    static std::function<bool()>& Step() {
-        static std::function<bool()> step;
-        return step;
-    }
-    static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-        if (Step() && Step()()) Step() = nullptr;
-    }
-    UINT_PTR id_;
-};
+using test::Script;
 
 void Pump() {
     MSG msg;
