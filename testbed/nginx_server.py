@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Debian's nginx on a free loopback port, serving one folder, for the
 download tests and benchmarks: Range requests, keep-alive, large files, and
-an optional rate limit per connection. It runs from its own configuration
+an optional rate limit per connection, with or without sendfile. It runs from its own configuration
 in a temporary folder, logs every request with the bytes it sent, and is
 stopped by its own pid.
 
@@ -34,7 +34,7 @@ http {{
     scgi_temp_path {work}/scgi;
     types {{ }}
     default_type application/octet-stream;
-    sendfile on;
+    sendfile {sendfile};
     tcp_nopush on;
     keepalive_requests 10000;
     server {{
@@ -54,8 +54,9 @@ def free_port():
 
 
 class NginxServer:
-    def __init__(self, root, limit_rate=None, ranges=True):
+    def __init__(self, root, limit_rate=None, ranges=True, sendfile=True):
         self.root = os.path.abspath(root)
+        self.sendfile = sendfile
         self.limit_rate = limit_rate
         self.ranges = ranges
         self.work = None
@@ -73,7 +74,8 @@ class NginxServer:
             limit += " max_ranges 0;"
         config = os.path.join(self.work, "nginx.conf")
         with open(config, "w") as f:
-            f.write(CONFIG.format(work=self.work, port=self.port, root=self.root, limit=limit))
+            f.write(CONFIG.format(work=self.work, port=self.port, root=self.root, limit=limit,
+                                  sendfile="on" if self.sendfile else "off"))
         self.process = subprocess.Popen([nginx, "-p", self.work, "-c", config, "-e", os.path.join(self.work, "error.log")],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 10
