@@ -22,5 +22,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::unique_ptr<qnb::Machine> machine = qnb::win32::OpenRealMachine();
 #endif
     qnb::win32::Win32StartupHost host(std::move(machine));
-    return qnb::RunProgram(host);
+    int code = qnb::RunProgram(host);
+    // The background threads end with the process, before anything else
+    // does: returning would run the program's static destructors while
+    // those threads still use what they destroy.
+    ExitProcess(code);
 }

@@ -10,6 +10,7 @@
 #include "net/self_install_win32.h"
 #include "net/service_api.h"
 #include "net/usage_reporter.h"
+#include "platform/detached_thread.h"
 #include "platform/text.h"
 #include "ui/desktop.h"
 #include "ui/main_dlg.h"
@@ -20,13 +21,16 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include <thread>
 
 namespace qnb::win32 {
 
 Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine) : machine_(std::move(machine)) {}
 
-Win32StartupHost::~Win32StartupHost() = default;
+Win32StartupHost::~Win32StartupHost() {
+    // The background threads (space guard, downloads, service queries) use
+    // the machine's ports until the process ends: it is never destroyed.
+    (void)machine_.release();
+}
 
 bool Win32StartupHost::CreateSingleInstanceMutex() {
     mutex_.reset(CreateMutexW(nullptr, FALSE, text::Wide(kSingleInstanceMutex).c_str()));
@@ -66,11 +70,11 @@ void Win32StartupHost::StartBackgroundThreads() {
     Machine* machine = machine_.get();
     net::StartCatalogueThread(g_context, net::ApiEndpoint());
     ConfigureDownloads(machine->files());
-    std::thread([machine] { DeployDownloadEngine(machine->files(), g_context.WorkspacePath()); }).detach();
-    std::thread([machine] {
+    StartDetachedThread([machine] { DeployDownloadEngine(machine->files(), g_context.WorkspacePath()); });
+    StartDetachedThread([machine] {
         RunSpaceGuard(g_context, machine->storage(), machine->files(), g_exitFlag,
                       [](const std::string& url) { return Downloads().GetSavePath(url); });
-    }).detach();
+    });
     net::StartPackageThread(g_context, net::ApiEndpoint());
     net::StartUpdateThread(g_context, net::ApiEndpoint(),
                            [machine] { net::win32::InstallSelf(machine->files(), g_context.WorkspacePath()); });

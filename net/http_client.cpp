@@ -1,6 +1,7 @@
 #include "net/http_client.h"
 
 #include "net/http_request.h"
+#include "platform/detached_thread.h"
 
 #include <chrono>
 #include <deque>
@@ -81,7 +82,7 @@ bool HttpClient::Connect() {
     c->onError = onError_;
     connection_ = c;
     HttpResponseParser::Limits limits = options_.limits;
-    receiver_ = std::thread([c, limits] {
+    bool receiving = StartDetachedThread([c, limits] {
         HttpResponseParser parser(limits);
         char buffer[kReceiveBuffer + 1];
         while (parser.state() == HttpResponseParser::State::kNeedMore) {
@@ -106,8 +107,17 @@ bool HttpClient::Connect() {
         c->queued.notify_all();
         c->receiveEnded.notify_all();
     });
+    if (!receiving) {
+        connection_.reset();  // the last reference: the socket is closed with it
+        return false;
+    }
     ++dispatchers_;
-    dispatcher_ = std::thread(&HttpClient::DispatchLoop, this, c);
+    if (!StartDetachedThread([this, c] { DispatchLoop(c); })) {
+        --dispatchers_;
+        ShutdownSocket(c->socket);  // the receive thread ends and releases the connection
+        connection_.reset();
+        return false;
+    }
     return true;
 }
 
@@ -169,42 +179,29 @@ int HttpClient::Request(const std::string& path, const std::string& host, const 
 
 void HttpClient::Close() {
     std::shared_ptr<Connection> c;
-    std::thread receiver, dispatcher;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         c = std::move(connection_);
-        receiver = std::move(receiver_);
-        dispatcher = std::move(dispatcher_);
     }
-    if (c) CloseConnection(std::move(c), std::move(receiver), std::move(dispatcher));
+    if (c) CloseConnection(c);
 }
 
 void HttpClient::CloseIfCurrent(const std::shared_ptr<Connection>& c) {
-    std::thread receiver, dispatcher;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (connection_ != c) return;
         connection_.reset();
-        receiver = std::move(receiver_);
-        dispatcher = std::move(dispatcher_);
     }
-    CloseConnection(c, std::move(receiver), std::move(dispatcher));
+    CloseConnection(c);
 }
 
-void HttpClient::CloseConnection(std::shared_ptr<Connection> c, std::thread receiver, std::thread dispatcher) {
+void HttpClient::CloseConnection(const std::shared_ptr<Connection>& c) {
+    // The dispatcher is counted in dispatchers_ (it may be this very thread);
+    // the receive thread holds its own reference to the connection and ends
+    // once the socket is shut down. It is given a moment to do so.
     ShutdownSocket(c->socket);
-    if (dispatcher.joinable()) dispatcher.detach();  // counted in dispatchers_
-    if (!receiver.joinable()) return;
-    bool ended;
-    {
-        std::unique_lock<std::mutex> lock(c->lock);
-        ended = c->receiveEnded.wait_for(lock, kReceiveWait, [&] { return c->receiveDone; });
-    }
-    if (!ended) {
-        receiver.detach();  // it holds its own reference to the connection
-        return;
-    }
-    receiver.join();
+    std::unique_lock<std::mutex> lock(c->lock);
+    c->receiveEnded.wait_for(lock, kReceiveWait, [&] { return c->receiveDone; });
 }
 
 bool HttpClient::Connected() const {

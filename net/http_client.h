@@ -73,7 +73,7 @@ private:
     void DispatchLoop(std::shared_ptr<Connection> c);
     // Closes the client when `c` is still its connection (the dispatcher's own ending).
     void CloseIfCurrent(const std::shared_ptr<Connection>& c);
-    void CloseConnection(std::shared_ptr<Connection> c, std::thread receiver, std::thread dispatcher);
+    void CloseConnection(const std::shared_ptr<Connection>& c);
 
     const Options options_;
     mutable std::mutex mutex_;
@@ -83,8 +83,6 @@ private:
     DataCallback onData_;
     ErrorCallback onError_;
     std::shared_ptr<Connection> connection_;
-    std::thread receiver_;
-    std::thread dispatcher_;
     HttpResponseParser::Failure lastFailure_ = HttpResponseParser::Failure::kNone;
 
     // Dispatcher threads still running; the destructor waits for them.

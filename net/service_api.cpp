@@ -1,10 +1,10 @@
 #include "net/service_api.h"
 
 #include "net/service_answers.h"
+#include "platform/detached_thread.h"
 #include "platform/text.h"
 
 #include <cstdio>
-#include <thread>
 
 namespace qnb::net {
 
@@ -153,17 +153,17 @@ bool UpdateCheck::WaitForAnswer(std::chrono::milliseconds timeout) {
 
 void StartCatalogueThread(AppContext& context, Endpoint api) {
     auto* query = new CatalogueQuery(context, std::move(api));  // lives as long as the process
-    std::thread([query] { query->Run(); }).detach();
+    StartDetachedThread([query] { query->Run(); });
 }
 
 void StartPackageThread(AppContext& context, Endpoint api) {
     auto* query = new PackageQuery(context, std::move(api));
-    std::thread([query] { query->Run(); }).detach();
+    StartDetachedThread([query] { query->Run(); });
 }
 
 void StartUpdateThread(AppContext& context, Endpoint api, std::function<void()> afterRequest) {
     auto* check = new UpdateCheck(context, std::move(api));
-    std::thread([check, afterRequest = std::move(afterRequest)] { check->Run(afterRequest); }).detach();
+    StartDetachedThread([check, afterRequest = std::move(afterRequest)] { check->Run(afterRequest); });
 }
 
 }  // namespace qnb::net

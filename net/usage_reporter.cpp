@@ -1,6 +1,6 @@
 #include "net/usage_reporter.h"
 
-#include <thread>
+#include "platform/detached_thread.h"
 
 namespace qnb::net {
 
@@ -23,12 +23,17 @@ void UsageReporter::Report(ReportKind kind) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++running_;
     }
-    std::thread([this, kind] {
+    bool started = StartDetachedThread([this, kind] {
         Send(kind);
         std::lock_guard<std::mutex> lock(mutex_);
         --running_;
         idle_.notify_all();
-    }).detach();
+    });
+    if (!started) {  // a report is never more than a try
+        std::lock_guard<std::mutex> lock(mutex_);
+        --running_;
+        idle_.notify_all();
+    }
 }
 
 bool UsageReporter::WaitIdle(std::chrono::milliseconds timeout) {

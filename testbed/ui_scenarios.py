@@ -47,6 +47,15 @@ def expect_message(session, title, text):
     session.poll(lambda: not messages(session, title), what="the message %s to go" % title)
 
 
+def expect_main_visible(session, what):
+    """The main window shows (the window list may miss it for a moment while
+    the program is between a message box and its own window)."""
+    try:
+        session.poll(lambda: (session.window(MAIN) or {}).get("visible"), seconds=10, what=what)
+    except UiError:
+        raise Failed(what)
+
+
 def start_main(session, drives, args=()):
     program = session.start(args, env=drives.env())
     session.wait(MAIN)
@@ -65,7 +74,7 @@ def second_start(session, box, args):
         session.answer("Tessaly", "ok")
         expect(second.wait(timeout=30) == 0, "the second copy ends with 0")
         expect(not messages(session, "Tessaly"), "no second message")
-        expect(session.window(MAIN)["visible"], "the first copy is not disturbed")
+        expect_main_visible(session, "the first copy is not disturbed")
         session.click(MAIN, "btn_close")
         # The first copy's window is gone: a new copy may start at once.
         session.wait_gone(MAIN)
@@ -94,7 +103,7 @@ def main_window(session, box, args):
         for key in ("enter", "space", "esc"):
             session.key(MAIN, key)
         time.sleep(0.5)
-        expect(session.window(MAIN) and session.window(MAIN)["visible"], "Esc did not close the window")
+        expect_main_visible(session, "Esc did not close the window")
         expect(session.window("Waring") is None, "Enter and Space did not press the focused button")
 
         session.click(MAIN, "btn_menu")
@@ -132,7 +141,7 @@ def notice(session, box, args):
 
         session.click("Waring", "btn_iknow")
         expect_message(session, "提示", "此版本尚未包含系统重装功能，敬请期待新版本。")
-        expect(session.window(MAIN)["visible"], "the main window is back")
+        expect_main_visible(session, "the main window is back")
         setting = drives.host("E:\\Quenbrook\\Data\\SETTING.JSON")
         with open(setting, "rb") as f:
             expect(b'"bShowedNote" : true' in f.read(), "bShowedNote is saved")
@@ -203,7 +212,7 @@ def same_drive(session, box, args):
         with MachineDrives(box, machine_path("one-disk-c-d")) as drives:
             program = session.start(env=drives.env())
             expect_message(session, "错误", SAME_DRIVE)
-            expect(session.window(MAIN)["visible"], "the window stays")
+            expect_main_visible(session, "the window stays")
             expect(session.stop(program) == 0, "the program ends with 0")
     finally:
         shutil.rmtree(os.path.join(box.drive_c(), "Quenbrook"), ignore_errors=True)

@@ -1,4 +1,5 @@
 // The Win32 adapters on a real (Wine) system.
+#include "platform/detached_thread.h"
 #include "platform/text.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/storage_win32.h"
@@ -7,7 +8,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cctype>
+#include <thread>
+#include <vector>
 
 namespace qnb::win32 {
 namespace {
@@ -87,6 +91,23 @@ TEST(Win32FileSystem, AKilledWriterLeavesAWholeFile) {
         ASSERT_TRUE(content);
         EXPECT_TRUE(*content == a || *content == b) << "torn file of " << content->size() << " bytes";
     }
+}
+
+// Detached threads started and ending while other threads start more: the
+// toolchain's own detached threads crash most runs of this.
+TEST(DetachedThreads, ManyAtOnceAllRun) {
+    constexpr int kMakers = 4, kEach = 1500;
+    static std::atomic<int> ran;  // outlives the test should a thread be late
+    ran = 0;
+    std::vector<std::thread> makers;
+    for (int m = 0; m < kMakers; ++m) {
+        makers.emplace_back([&] {
+            for (int i = 0; i < kEach; ++i) ASSERT_TRUE(StartDetachedThread([&] { ++ran; }));
+        });
+    }
+    for (std::thread& t : makers) t.join();
+    for (int waited = 0; ran < kMakers * kEach && waited < 30000; waited += 10) Sleep(10);
+    EXPECT_EQ(ran, kMakers * kEach);
 }
 
 TEST(Win32Storage, TheSystemDriveAnswers) {

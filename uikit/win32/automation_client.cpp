@@ -111,7 +111,7 @@ bool AnswerMessageBox(const std::string& title, int button, std::string* error) 
 
 std::vector<HWND> Servers() {
     std::vector<HWND> servers;
-    for (HWND h = nullptr; (h = FindWindowExW(HWND_MESSAGE, h, kServerClass, nullptr)) != nullptr;) servers.push_back(h);
+    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, kServerClass, nullptr)) != nullptr;) servers.push_back(h);
     return servers;
 }
 

@@ -199,7 +199,11 @@ void StartServer() {
     wc.hInstance = Framework::Instance();
     wc.lpszClassName = kServerClass;
     RegisterClassExW(&wc);
-    g_server = CreateWindowExW(0, kServerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Framework::Instance(),
+    // A hidden top-level window rather than a message-only one: under Wine,
+    // message-only windows of a process that started while the desktop was
+    // still coming up are not always found by other processes.
+    g_server = CreateWindowExW(WS_EX_TOOLWINDOW, kServerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                               Framework::Instance(),
                                nullptr);
 }
 

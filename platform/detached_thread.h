@@ -1,0 +1,19 @@
+// Threads that nobody waits for: the background work of start-up, one per
+// usage report, the HTTP client's receive and dispatch threads. They end by
+// themselves or with the process.
+//
+// On Windows they are made with CreateThread: the toolchain's pthread
+// library crashes now and then when detached threads start and end while
+// others are created (seen under Wine, where a program that starts
+// thousands of detached std::threads from four threads fails most runs).
+#pragma once
+
+#include <functional>
+
+namespace qnb {
+
+// Runs work on a new thread whose handle is closed at once. False when no
+// thread could be made (work is then not run).
+bool StartDetachedThread(std::function<void()> work);
+
+}  // namespace qnb

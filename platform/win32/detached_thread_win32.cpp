@@ -1,0 +1,30 @@
+#include "platform/detached_thread.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace qnb {
+
+namespace {
+
+DWORD WINAPI Run(void* parameter) {
+    std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    (*work)();
+    return 0;
+}
+
+}  // namespace
+
+bool StartDetachedThread(std::function<void()> work) {
+    auto* owned = new std::function<void()>(std::move(work));
+    HANDLE thread = CreateThread(nullptr, 0, Run, owned, 0, nullptr);
+    if (!thread) {
+        delete owned;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
+
+}  // namespace qnb
