@@ -159,16 +159,26 @@ int HttpGet(const Arguments& args) {
     return 0;
 }
 
-int Catalogue(const Arguments& args) {
-    if (!args.empty()) return PrintError("catalogue takes no arguments"), 2;
-    auto machine = OpenContext();
+// A service query made once, as the start-up threads make it, without the retries.
+net::QueryOptions OneAttempt() {
     net::QueryOptions options;
     options.retry = false;
     options.retryWait = 0ms;
-    net::CatalogueQuery query(g_context, net::ApiEndpoint(), options);
+    return options;
+}
+
+template <typename Query>
+void RunOnce(Query& query) {
     query.Run();
     query.WaitForAttempts(1, 120s);
     query.Stop();
+}
+
+int Catalogue(const Arguments& args) {
+    if (!args.empty()) return PrintError("catalogue takes no arguments"), 2;
+    auto machine = OpenContext();
+    net::CatalogueQuery query(g_context, net::ApiEndpoint(), OneAttempt());
+    RunOnce(query);
     PrintJson(CatalogueJson(g_context));
     return g_context.CatalogueCount() > 0 ? 0 : 1;
 }
@@ -176,13 +186,8 @@ int Catalogue(const Arguments& args) {
 int GetPe(const Arguments& args) {
     if (!args.empty()) return PrintError("getpe takes no arguments"), 2;
     auto machine = OpenContext();
-    net::QueryOptions options;
-    options.retry = false;
-    options.retryWait = 0ms;
-    net::PackageQuery query(g_context, net::ApiEndpoint(), options);
-    query.Run();
-    query.WaitForAttempts(1, 120s);
-    query.Stop();
+    net::PackageQuery query(g_context, net::ApiEndpoint(), OneAttempt());
+    RunOnce(query);
     Json::Value j(Json::objectValue);
     j["url"] = g_context.PackageUrl();
     j["answered"] = query.Answers() > 0;
