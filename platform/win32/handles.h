@@ -1,7 +1,10 @@
 // Owners for Win32 handles, each with its own "no handle" value.
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
+#include <winhttp.h>
+#include <winsvc.h>
 
 #include <utility>
 
@@ -54,9 +57,77 @@ struct FindFileTraits {
     static void Close(Type h) { ::FindClose(h); }
 };
 
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::RegCloseKey(h); }
+};
+struct ServiceHandleTraits {  // OpenSCManager, OpenService
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::CloseServiceHandle(h); }
+};
+struct SocketTraits {
+    using Type = SOCKET;
+    static Type Invalid() { return INVALID_SOCKET; }
+    static void Close(Type h) { ::closesocket(h); }
+};
+struct InternetHandleTraits {  // WinHttpOpen, WinHttpConnect, WinHttpOpenRequest
+    using Type = HINTERNET;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::WinHttpCloseHandle(h); }
+};
+struct ModuleTraits {  // LoadLibrary
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::FreeLibrary(h); }
+};
+struct LocalMemoryTraits {  // memory the system hands over with LocalAlloc (security descriptors, messages)
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::LocalFree(h); }
+};
+struct MemoryDcTraits {  // CreateCompatibleDC
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DeleteDC(h); }
+};
+template <typename T>
+struct GdiObjectTraits {  // CreatePen, CreateCompatibleBitmap, CreateFont...
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DeleteObject(h); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFindVolume = UniqueResource<FindVolumeTraits>;
 using UniqueFindFile = UniqueResource<FindFileTraits>;
+using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
+using UniqueServiceHandle = UniqueResource<ServiceHandleTraits>;
+using UniqueSocket = UniqueResource<SocketTraits>;
+using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
+using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+template <typename T>
+using UniqueGdiObject = UniqueResource<GdiObjectTraits<T>>;
+
+// A window's DC from GetDC, given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ::ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
 
 }  // namespace qnb::win32
