@@ -5,8 +5,6 @@
 
 namespace qnb {
 
-AppContext& g_context = *new AppContext;
-
 bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files) {
     storage_ = &storage;
     system_ = &system;

@@ -118,8 +118,4 @@ private:
     std::atomic<int> updateState_{0};
 };
 
-// The program's context, initialised by the entry routine. Never destroyed:
-// background threads may still read it while the process exits.
-extern AppContext& g_context;
-
 }  // namespace qnb

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <thread>
 
 namespace qnb {
 
@@ -36,7 +35,7 @@ int SpaceGuardRound(StoragePort& storage, FileSystem& files, const std::string& 
 
     int deleted = 0;
     for (const DirectoryEntry& entry : files.list(workspace)) {
-        if (entry.attributes == kFileAttributeDirectory) continue;
+        if (entry.attributes & kFileAttributeDirectory) continue;  // whatever other attributes it has
         std::string fullPath = workspace + entry.name;
         if (KeptByGuard(fullPath, name1, name2)) continue;
         if (files.deleteFile(fullPath)) ++deleted;  // failures are tried again next round
@@ -44,18 +43,17 @@ int SpaceGuardRound(StoragePort& storage, FileSystem& files, const std::string& 
     return deleted;
 }
 
-void RunSpaceGuard(const AppContext& context, StoragePort& storage, FileSystem& files,
-                   const std::atomic<bool>& exitFlag, const SavePathLookup& savePathOf, SpaceGuardTiming timing) {
+Status RunSpaceGuard(JobControl& control, const AppContext& context, StoragePort& storage, FileSystem& files,
+                     const SavePathLookup& savePathOf, SpaceGuardTiming timing) {
     while (!context.IsReady()) {
-        if (exitFlag) return;
-        std::this_thread::sleep_for(timing.readyPoll);
+        if (!control.SleepFor(timing.readyPoll)) return Status::Ok();
     }
     const std::string workspace = context.WorkspacePath();
     const auto lookup = [&](const std::string& url) { return savePathOf ? savePathOf(url) : std::string(); };
-    while (!exitFlag) {
+    do {
         SpaceGuardRound(storage, files, workspace, lookup(context.SelectedImageUrl()), lookup(context.PackageUrl()));
-        std::this_thread::sleep_for(timing.period);
-    }
+    } while (control.SleepFor(timing.period));
+    return Status::Ok();
 }
 
 }  // namespace qnb

@@ -5,10 +5,10 @@
 
 #include "app/app_context.h"
 #include "app/disk_info.h"
+#include "jobs/job.h"
 #include "platform/file_system.h"
 #include "platform/storage_port.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -26,8 +26,9 @@ using SavePathLookup = std::function<std::string(const std::string& url)>;
 bool KeptByGuard(const std::string& fullPath, const std::string& name1, const std::string& name2);
 
 // One round: when the workspace drive has less than 6 GiB free (and the
-// query succeeded), deletes every file the keep rule does not protect.
-// Returns the number of files deleted.
+// query succeeded), deletes every file the keep rule does not protect;
+// folders (and links to folders) are never entered or deleted. Returns the
+// number of files deleted.
 int SpaceGuardRound(StoragePort& storage, FileSystem& files, const std::string& workspace,
                     const std::string& name1, const std::string& name2);
 
@@ -36,11 +37,10 @@ struct SpaceGuardTiming {
     std::chrono::milliseconds period{500};
 };
 
-// The thread body: waits until the context is ready, then runs a round every
-// period until the exit flag is set. The download names are those of the
-// selected catalogue image and of the preinstallation package.
-void RunSpaceGuard(const AppContext& context, StoragePort& storage, FileSystem& files,
-                   const std::atomic<bool>& exitFlag, const SavePathLookup& savePathOf,
-                   SpaceGuardTiming timing = {});
+// The job's work: waits until the context is ready, then runs a round every
+// period until stopped. The download names are those of the selected
+// catalogue image and of the preinstallation package.
+Status RunSpaceGuard(JobControl& control, const AppContext& context, StoragePort& storage, FileSystem& files,
+                     const SavePathLookup& savePathOf, SpaceGuardTiming timing = {});
 
 }  // namespace qnb

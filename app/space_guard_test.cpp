@@ -1,11 +1,11 @@
 #include "app/space_guard.h"
 
 #include "app/test_support/machine_fixture.h"
+#include "jobs/test_support/manual_clock.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <thread>
 
 namespace qnb {
 namespace {
@@ -81,16 +81,68 @@ TEST_F(SpaceGuardTest, UnknownFreeSpaceDeletesNothing) {
     EXPECT_EQ(SpaceGuardRound(machine_->storage(), machine_->files(), "Q:\\Quenbrook\\Data\\", "", ""), 0);
 }
 
-TEST_F(SpaceGuardTest, TheThreadWaitsForTheContextAndStopsAtTheExitFlag) {
+// A listing with folders that carry more attributes than "directory".
+class FoldersWithAttributes : public FileSystem {
+public:
+    explicit FoldersWithAttributes(FileSystem& inner) : inner_(inner) {}
+    bool access(const std::string& p, int m) override { return inner_.access(p, m); }
+    bool makeDirectory(const std::string& p) override { return inner_.makeDirectory(p); }
+    std::optional<std::string> readFile(const std::string& p) override { return inner_.readFile(p); }
+    bool writeFile(const std::string& p, std::string_view d) override { return inner_.writeFile(p, d); }
+    std::vector<DirectoryEntry> list(const std::string& f) override {
+        std::vector<DirectoryEntry> entries = inner_.list(f);
+        entries.push_back({"hidden folder", kFileAttributeDirectory | 0x2});
+        entries.push_back({"linked folder", kFileAttributeDirectory | 0x400});
+        return entries;
+    }
+    bool deleteFile(const std::string& p) override {
+        deleted.push_back(p);
+        return inner_.deleteFile(p);
+    }
+    std::vector<std::string> deleted;
+
+private:
+    FileSystem& inner_;
+};
+
+TEST_F(SpaceGuardTest, FoldersAreNeverTouchedWhateverTheirOtherAttributes) {
+    SetUpMachine(kGiB);
+    FoldersWithAttributes files(machine_->files());
+    EXPECT_EQ(SpaceGuardRound(machine_->storage(), files, kWorkspace, "", ""), 5);
+    for (const std::string& path : files.deleted) EXPECT_EQ(path.find("folder"), std::string::npos) << path;
+}
+
+TEST_F(SpaceGuardTest, TheJobWaitsForTheContextAndEndsOnStop) {
     SetUpMachine(kGiB);
     AppContext notReady;
-    std::atomic<bool> exitFlag{false};
-    SpaceGuardTiming fast{std::chrono::milliseconds(1), std::chrono::milliseconds(1)};
-    std::thread waiting([&] { RunSpaceGuard(notReady, machine_->storage(), machine_->files(), exitFlag, nullptr, fast); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    test::ManualClock clock;
+    Job job("space guard", clock);
+    ASSERT_TRUE(job.Start([&](JobControl& control) {
+        return RunSpaceGuard(control, notReady, machine_->storage(), machine_->files(), nullptr);
+    }));
+    ASSERT_TRUE(clock.WaitForSleepers(1));
+    ASSERT_TRUE(clock.Step(std::chrono::seconds(10)));
     EXPECT_EQ(Remaining().size(), 9u) << "a context that is not ready is never cleaned";
-    exitFlag = true;
-    waiting.join();
+    job.RequestStop();
+    job.Join();
+    EXPECT_TRUE(job.Finished());
+}
+
+TEST_F(SpaceGuardTest, TheJobCleansEveryPeriodOnceTheContextIsReady) {
+    SetUpMachine(kGiB);
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files()));
+    ASSERT_EQ(context.WorkspacePath(), kWorkspace);
+    test::ManualClock clock;
+    Job job("space guard", clock);
+    ASSERT_TRUE(job.Start([&](JobControl& control) {
+        return RunSpaceGuard(control, context, machine_->storage(), machine_->files(), nullptr);
+    }));
+    ASSERT_TRUE(clock.WaitForSleepers(1));
+    EXPECT_EQ(Remaining(), (std::vector<std::string>{"Download.json", "QNBReinstaller.exe", "SETTING.JSON", "系统备份"}));
+    machine_->WriteFile(kWorkspace + "later.tmp", "x");
+    ASSERT_TRUE(clock.Step(SpaceGuardTiming{}.period));
+    EXPECT_EQ(Remaining().size(), 4u) << "a file that appeared meanwhile goes at the next round";
 }
 
 }  // namespace

@@ -337,7 +337,7 @@ def ui_frame(args):
     from xvfb import Xvfb
 
     build = Path(args.win64)
-    program = build / "app" / "QNBReinstaller.exe"
+    program = build / "program" / "QNBReinstaller.exe"
     if not program.exists():
         raise RuntimeError(f"{program} is missing: build the win64 preset")
     count = max(30, args.runs * 10)

@@ -5,7 +5,6 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
 
 namespace qnb {
@@ -28,16 +27,7 @@ std::string SaveNameOf(const std::string& url) {
     return name;
 }
 
-CDownloadManager& Downloads() {
-    // Never destroyed: its worker may still be ending while the process exits.
-    static CDownloadManager* manager = new CDownloadManager();
-    return *manager;
-}
-
-CDownloadManager::~CDownloadManager() {
-    stop_ = true;
-    if (worker_.joinable()) worker_.join();
-}
+CDownloadManager::~CDownloadManager() { Stop(); }
 
 DownloadTask* CDownloadManager::Find(const std::string& url) const {
     for (const auto& record : records_) {
@@ -46,7 +36,7 @@ DownloadTask* CDownloadManager::Find(const std::string& url) const {
     return nullptr;
 }
 
-void CDownloadManager::AddTask(const std::string& url, const std::string& folderIn, bool /*useEngine*/) {
+void CDownloadManager::AddTask(const std::string& url, const std::string& folderIn) {
     {
         std::lock_guard lock(mutex_);
         if (DownloadTask* existing = Find(url)) {
@@ -145,35 +135,43 @@ void CDownloadManager::Initialise(const std::string& workspaceIn) {
 }
 
 void CDownloadManager::Stop() {
-    stop_ = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Job* worker;
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        worker = worker_.get();
+    }
+    // The job is never replaced once made, so it can be joined outside the lock.
+    if (worker) {
+        worker->RequestStop();
+        worker->Join();
+    }
 }
 
 void CDownloadManager::StartWorker() {
-    if (workerStarted_) return;
-    workerStarted_ = true;
-    if (ports_.startWorkerThread) worker_ = std::thread([this] { WorkerMain(); });
+    if (worker_ || stopped_) return;
+    worker_ = std::make_unique<Job>("download worker", *ports_.clock);
+    worker_->Start([this](JobControl& control) { return WorkerMain(control); });
 }
 
-void CDownloadManager::WorkerMain() {
-    if (!OpenEngine()) return;  // records stay new; the worker is not started again
-    while (!stop_) {
-        Pass();
-        for (int i = 0; i < 10 && !stop_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+int64_t CDownloadManager::Now() const {
+    return std::chrono::duration_cast<std::chrono::seconds>(ports_.clock->Now()).count();
+}
+
+Status CDownloadManager::WorkerMain(JobControl& control) {
+    engine_ = ports_.openEngine ? ports_.openEngine(control.stopToken()) : nullptr;
+    if (!engine_) {
+        // Records stay new; the worker is not started again.
+        if (control.StopRequested()) return Status::Ok();
+        return Failure{"load the download engine", "", 0};
     }
-    CloseEngine();
-}
-
-bool CDownloadManager::OpenEngine() {
-    engine_ = ports_.openEngine ? ports_.openEngine(stop_) : nullptr;
-    if (!engine_) return false;
     engine_->Init();
-    return true;
-}
-
-void CDownloadManager::CloseEngine() {
-    if (engine_) engine_->UnInit();
+    do {
+        Pass();
+    } while (control.SleepFor(kDownloadPassInterval));
+    engine_->UnInit();
     engine_.reset();
+    return Status::Ok();
 }
 
 void CDownloadManager::Pass() {

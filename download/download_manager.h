@@ -1,20 +1,20 @@
 // CDownloadManager: the process's downloads. Windows ask for a file by URL
-// and poll its progress; one worker thread drives the engine library,
+// and poll its progress; one worker job drives the engine library,
 // restarts stalled or failing engine tasks a bounded number of times, and
 // records completed downloads in Download.json so that a later run does not
 // fetch them again.
 #pragma once
 
 #include "download/engine_library.h"
+#include "jobs/job.h"
 #include "platform/file_system.h"
 
-#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace qnb {
@@ -32,6 +32,7 @@ constexpr int32_t kRetriesReported = 1000;  // a failure already reported once
 constexpr int32_t kRetryLimit = 10;
 constexpr int32_t kRestartsWithSameTask = 4;
 constexpr int64_t kStallSeconds = 30;       // no speed for longer than this while downloading: stop
+constexpr std::chrono::milliseconds kDownloadPassInterval{1000};
 
 // One download.
 struct DownloadTask {
@@ -44,22 +45,20 @@ struct DownloadTask {
     int32_t speed = 0;
     EngineHandle engineHandle = nullptr;
     int32_t retries = 0;
-    int64_t lastProgress = 0;  // calendar seconds
+    int64_t lastProgress = 0;  // seconds on the manager's clock
 };
 
 // What the manager needs from outside.
 struct DownloadManagerPorts {
     FileSystem* files = nullptr;
     // The engine library, once it can be had: may wait for the deployment
-    // (giving up when stop is set); nothing when there is no engine (the
-    // worker then ends).
-    std::function<std::unique_ptr<EngineLibrary>(const std::atomic<bool>& stop)> openEngine;
-    // Calendar time in seconds.
-    std::function<int64_t()> now;
+    // (giving up when stop is requested); nothing when there is no engine
+    // (the worker then ends).
+    std::function<std::unique_ptr<EngineLibrary>(const StopToken& stop)> openEngine;
+    // The worker's passes and the stall rule go by this clock.
+    Clock* clock = &SystemClock();
     // Renames a file, replacing the target.
     std::function<bool(const std::string& from, const std::string& to)> rename;
-    // False in tests that drive the worker pass by pass themselves.
-    bool startWorkerThread = true;
 };
 
 class CDownloadManager {
@@ -70,14 +69,15 @@ public:
     CDownloadManager(const CDownloadManager&) = delete;
     CDownloadManager& operator=(const CDownloadManager&) = delete;
 
-    // Set once, before any other call (the program's global manager gets its
+    // Set once, before any other call (the program's manager gets its
     // ports at start-up).
     void SetPorts(DownloadManagerPorts ports) { ports_ = std::move(ports); }
 
     // Adds a download of url into folder (UTF-8). A URL that has a record
     // already changes nothing, except a failed record, which starts again
-    // from new with its count of retries cleared.
-    void AddTask(const std::string& url, const std::string& folder, bool useEngine = true);
+    // from new with its count of retries cleared. The worker starts with
+    // the first download.
+    void AddTask(const std::string& url, const std::string& folder);
     // False when there is no record for url, and for a failed record whose
     // failure was already reported once. Every output may be null; retries
     // is capped at 10.
@@ -89,41 +89,34 @@ public:
     // restores the completed downloads whose files are still there, looked
     // for on the workspace folder's drive.
     void Initialise(const std::string& workspace);
-    // Sets the stop flag and gives the worker 200 ms.
+    // Stops the worker and waits for it to end the engine; no worker starts afterwards.
     void Stop();
-
-    // The worker, in parts (the thread runs them; tests call them directly).
-    bool OpenEngine();
-    void Pass();
-    void CloseEngine();
 
     // A copy of every record, front first.
     std::vector<DownloadTask> Records() const;
 
 private:
     DownloadTask* Find(const std::string& url) const;  // with mutex_ held
-    void StartWorker();
-    void WorkerMain();
+    void StartWorker();                                 // with mutex_ held
+    // The worker: opens the engine, then a pass about once a second until stopped.
+    Status WorkerMain(JobControl& control);
+    void Pass();
     void HandleRecord(DownloadTask& record);
     void WriteRecords();
-    int64_t Now() const { return ports_.now ? ports_.now() : 0; }
+    int64_t Now() const;
 
     DownloadManagerPorts ports_;
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<DownloadTask>> records_;  // front first; never removed while running
     std::string workspace_;
-    bool workerStarted_ = false;
-    std::thread worker_;
-    std::atomic<bool> stop_{false};
-    std::unique_ptr<EngineLibrary> engine_;
+    bool stopped_ = false;
+    std::unique_ptr<Job> worker_;
+    std::unique_ptr<EngineLibrary> engine_;  // the worker's alone
 };
 
 // The file name a URL is saved under: the part after its last "/", without
 // a query or fragment, with the characters Windows names cannot hold
 // replaced by "_" (the whole URL when it has no "/").
 std::string SaveNameOf(const std::string& url);
-
-// The program's download manager.
-CDownloadManager& Downloads();
 
 }  // namespace qnb

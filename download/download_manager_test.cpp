@@ -1,6 +1,7 @@
 #include "download/download_manager.h"
 
 #include "download/download_records.h"
+#include "jobs/test_support/manual_clock.h"
 #include "platform/posix/host_file_system.h"
 #include "platform/text.h"
 
@@ -93,19 +94,23 @@ struct Forward : EngineLibrary {
     FakeEngine& e;
 };
 
+using namespace std::chrono_literals;
+
+// The manager's worker runs as in the program; the test drives its clock, a
+// pass at a time, and looks at the engine and the records while the worker
+// waits for its next pass.
 class DownloadManagerTest : public ::testing::Test {
 protected:
     DownloadManagerTest() {
         ::mkdir((root_ + "/E").c_str(), 0755);
+        clock_.Advance(1000000s);
         DownloadManagerPorts ports;
         ports.files = &files_;
-        ports.startWorkerThread = false;
-        ports.openEngine = [this](const std::atomic<bool>&) -> std::unique_ptr<EngineLibrary> {
+        ports.openEngine = [this](const StopToken&) -> std::unique_ptr<EngineLibrary> {
             if (!engineAvailable_) return nullptr;
-            auto e = std::make_unique<Forward>(engine_);
-            return e;
+            return std::make_unique<Forward>(engine_);
         };
-        ports.now = [this] { return now_; };
+        ports.clock = &clock_;
         ports.rename = [this](const std::string& from, const std::string& to) {
             renames_.push_back({from, to});
             return true;
@@ -113,7 +118,10 @@ protected:
         manager_ = std::make_unique<CDownloadManager>(std::move(ports));
         manager_->Initialise(kWorkspace);  // as at start-up: there is no Download.json yet
     }
-    ~DownloadManagerTest() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
+    ~DownloadManagerTest() override {
+        manager_.reset();  // the worker ends before the engine and the files go
+        std::system(("rm -rf '" + root_ + "'").c_str());
+    }
 
     struct Query {
         bool found;
@@ -126,12 +134,22 @@ protected:
         q.found = manager_->QueryTask(url, &q.savePath, &q.state, &q.percent, &q.total, &q.done, &q.speed, &q.retries);
         return q;
     }
+    // Adds a download and lets the worker make and start its engine task:
+    // the first download starts the worker, whose first pass comes at once.
     void Start(const std::string& url = kUrl) {
+        bool first = !workerStarted_;
         manager_->AddTask(url, kWorkspace);
-        if (!opened_) ASSERT_TRUE(opened_ = manager_->OpenEngine());
-        manager_->Pass();  // creates and starts the engine task
+        workerStarted_ = true;
+        if (first) {
+            ASSERT_TRUE(clock_.WaitForSleepers(1));
+        } else {
+            Pass();
+        }
     }
-    bool opened_ = false;
+    // One more pass of the worker, when it is due or after a longer while.
+    void Pass(std::chrono::milliseconds after = kDownloadPassInterval) { ASSERT_TRUE(clock_.Step(after)); }
+    int64_t Now() { return std::chrono::duration_cast<std::chrono::seconds>(clock_.Now()).count(); }
+    bool workerStarted_ = false;
 
     static std::string MakeRoot() {
         char pattern[] = "/tmp/qnb-downloads-XXXXXX";
@@ -143,7 +161,7 @@ protected:
     HostFileSystem files_{root_};
     FakeEngine engine_;
     bool engineAvailable_ = true;
-    int64_t now_ = 1000000;
+    test::ManualClock clock_;
     std::vector<std::pair<std::string, std::string>> renames_;
     std::unique_ptr<CDownloadManager> manager_;
 };
@@ -151,10 +169,9 @@ protected:
 TEST_F(DownloadManagerTest, TwoAddsForOneUrlMakeOneRecordAndOneEngineTask) {
     manager_->AddTask(kUrl, "E:\\Quenbrook\\Data");  // no trailing separator: the folder is made
     manager_->AddTask(kUrl, "E:\\Quenbrook\\Data");
-    ASSERT_TRUE(manager_->OpenEngine());
-    manager_->Pass();
+    ASSERT_TRUE(clock_.WaitForSleepers(1));
     manager_->AddTask(kUrl, "E:\\Quenbrook\\Data");
-    manager_->Pass();
+    Pass();
     EXPECT_EQ(manager_->Records().size(), 1u);
     ASSERT_EQ(engine_.tasks.size(), 1u);
     EXPECT_EQ(engine_.tasks[0].url, kUrl);
@@ -220,7 +237,7 @@ TEST_F(DownloadManagerTest, RetryCountsOfAnEngineThatKeepsFailing) {
         {1, 11, 7, 6, 1},  // and left alone from then on
     };
     for (size_t i = 0; i < std::size(ticks); ++i) {
-        manager_->Pass();
+        Pass();
         DownloadTask r = manager_->Records().front();
         EXPECT_EQ(r.state, ticks[i].state) << "tick " << i;
         EXPECT_EQ(r.retries, ticks[i].retries) << "tick " << i;
@@ -239,12 +256,12 @@ TEST_F(DownloadManagerTest, RetryCountsOfAnEngineThatKeepsFailing) {
 TEST_F(DownloadManagerTest, TheNewTaskOfTheTenthEventFailsWhateverTheEngineReports) {
     Start();
     engine_.status = 2;  // pauses count like errors
-    for (int i = 0; i < 16; ++i) manager_->Pass();
+    for (int i = 0; i < 16; ++i) Pass();
     ASSERT_EQ(manager_->Records().front().state, kDownloadRunning);
     ASSERT_EQ(manager_->Records().front().retries, 10);
     engine_.status = 3;
     engine_.speed = 5000;
-    manager_->Pass();
+    Pass();
     EXPECT_EQ(manager_->Records().front().state, kDownloadFailed);
 }
 
@@ -252,7 +269,7 @@ TEST_F(DownloadManagerTest, AFailedStartAtARestartMakesANewTask) {
     Start();
     engine_.status = 1;
     engine_.startSucceeds = false;
-    manager_->Pass();
+    Pass();
     EXPECT_EQ(manager_->Records().front().state, kDownloadNew);
     EXPECT_EQ(engine_.Deleted(), 1);
 }
@@ -260,7 +277,7 @@ TEST_F(DownloadManagerTest, AFailedStartAtARestartMakesANewTask) {
 TEST_F(DownloadManagerTest, AddingAFailedDownloadAgainRestartsTheSameRecord) {
     Start();
     engine_.status = 1;
-    for (int i = 0; i < 20; ++i) manager_->Pass();
+    for (int i = 0; i < 20; ++i) Pass();
     ASSERT_EQ(Ask(kUrl).state, kDownloadFailed);
     manager_->AddTask(kUrl, kWorkspace);
     ASSERT_EQ(manager_->Records().size(), 1u) << "one record, one engine task per save path";
@@ -270,7 +287,7 @@ TEST_F(DownloadManagerTest, AddingAFailedDownloadAgainRestartsTheSameRecord) {
     EXPECT_EQ(q.retries, 0);
     engine_.status = 3;
     size_t before = engine_.tasks.size();
-    manager_->Pass();
+    Pass();
     EXPECT_EQ(engine_.tasks.size(), before + 1);
     EXPECT_TRUE(engine_.tasks[before - 1].deleted) << "the old engine task went first";
     EXPECT_EQ(Ask(kUrl).state, kDownloadRunning);
@@ -279,22 +296,19 @@ TEST_F(DownloadManagerTest, AddingAFailedDownloadAgainRestartsTheSameRecord) {
 TEST_F(DownloadManagerTest, StallMeansNoSpeedForMoreThanThirtySecondsWhileDownloading) {
     Start();
     engine_.speed = 0;
-    now_ += 30;
-    manager_->Pass();
+    Pass(30s);
     EXPECT_TRUE(engine_.stops.empty()) << "exactly 30 s is no stall";
-    now_ += 1;
-    manager_->Pass();
+    Pass(1s);
     ASSERT_EQ(engine_.stops.size(), 1u);
-    EXPECT_EQ(manager_->Records().front().lastProgress, now_);
+    EXPECT_EQ(manager_->Records().front().lastProgress, Now());
     // The engine then says paused; the retry rule restarts the same task.
     engine_.status = 2;
-    manager_->Pass();
+    Pass();
     EXPECT_EQ(manager_->Records().front().state, kDownloadRunning);
     EXPECT_EQ(engine_.tasks[0].starts, 2);
     // A paused engine is not stopped for stalling.
     engine_.status = 2;
-    now_ += 100;
-    manager_->Pass();
+    Pass(100s);
     EXPECT_EQ(engine_.stops.size(), 1u);
 }
 
@@ -303,7 +317,7 @@ TEST_F(DownloadManagerTest, FiguresComeFromTheEngine) {
     struct Case { float progress; int32_t percent; };
     for (const Case& c : {Case{0.5f, 50}, Case{0.999f, 99}, Case{0.0f, 0}}) {
         engine_.progress = c.progress;
-        manager_->Pass();
+        Pass();
         Query q = Ask(kUrl);
         EXPECT_EQ(q.percent, c.percent) << c.progress;
         EXPECT_EQ(q.total, 1000u);
@@ -319,7 +333,7 @@ TEST_F(DownloadManagerTest, CompletionRenamesWhenTheEngineSavedUnderAnotherNameA
     engine_.status = 4;
     engine_.progress = 1;
     engine_.engineFileName = "win7(1).gho";
-    manager_->Pass();
+    Pass();
     ASSERT_EQ(renames_.size(), 2u);
     EXPECT_EQ(renames_[0].first, "E:\\Quenbrook\\Data\\win7(1).gho");
     EXPECT_EQ(renames_[0].second, "E:\\Quenbrook\\Data\\win7.gho");
@@ -328,7 +342,7 @@ TEST_F(DownloadManagerTest, CompletionRenamesWhenTheEngineSavedUnderAnotherNameA
     engine_.status = 3;
     Start("http://img.example/pe/boot.wim");
     engine_.status = 4;
-    manager_->Pass();
+    Pass();
     EXPECT_TRUE(renames_.empty()) << "the same name: nothing to rename";
     auto written = files_.readFile(std::string(kWorkspace) + kDownloadRecordsName);
     ASSERT_TRUE(written);
@@ -364,9 +378,10 @@ TEST_F(RestoredRecords, ACompleteFileIsFoundOnTheWorkspaceDriveAndNotFetchedAgai
     EXPECT_FALSE(Ask("http://img.example/gone.gho").found) << "its file is gone";
     manager_->AddTask(kRestored, kWorkspace);
     EXPECT_EQ(files_.readFile("E:\\Quenbrook\\Data\\win10.gho"), "image") << "a complete download is kept";
-    ASSERT_TRUE(manager_->OpenEngine());
-    manager_->Pass();
-    EXPECT_TRUE(engine_.tasks.empty());
+    Start("http://img.example/other.gho");  // the worker runs its passes
+    Pass();
+    ASSERT_EQ(engine_.tasks.size(), 1u);
+    EXPECT_EQ(engine_.tasks[0].url, "http://img.example/other.gho") << "the complete one is not fetched";
 }
 
 TEST_F(RestoredRecords, AFileDeletedLaterIsDownloadedAgain) {
@@ -374,8 +389,7 @@ TEST_F(RestoredRecords, AFileDeletedLaterIsDownloadedAgain) {
     Query q = Ask(kRestored);
     EXPECT_EQ(q.state, kDownloadNew);
     EXPECT_EQ(q.percent, 0);
-    ASSERT_TRUE(manager_->OpenEngine());
-    manager_->Pass();
+    ASSERT_TRUE(clock_.WaitForSleepers(1)) << "the query started the worker, whose first pass starts the download";
     ASSERT_EQ(engine_.tasks.size(), 1u);
     EXPECT_EQ(engine_.tasks[0].url, kRestored);
 }
@@ -383,8 +397,9 @@ TEST_F(RestoredRecords, AFileDeletedLaterIsDownloadedAgain) {
 TEST_F(DownloadManagerTest, WithoutAnEngineRecordsStayNew) {
     engineAvailable_ = false;
     manager_->AddTask(kUrl, kWorkspace);
-    EXPECT_FALSE(manager_->OpenEngine());
+    manager_->Stop();  // waits for the worker, which found no engine
     EXPECT_EQ(Ask(kUrl).state, kDownloadNew);
+    EXPECT_EQ(engine_.inits, 0);
 }
 
 TEST(DownloadManagerUnconfigured, AddsNothingAndDoesNotFault) {
@@ -396,29 +411,20 @@ TEST(DownloadManagerUnconfigured, AddsNothingAndDoesNotFault) {
     EXPECT_EQ(manager.GetSavePath("http://img.example/a.gho"), "");
 }
 
-TEST(DownloadManagerThread, TheWorkerPassesAboutOnceASecondAndEndsTheEngineOnStop) {
-    char pattern[] = "/tmp/qnb-downloads-XXXXXX";
-    std::string root = ::mkdtemp(pattern);
-    ::mkdir((root + "/E").c_str(), 0755);
-    HostFileSystem files(root);
-    FakeEngine engine;
-    DownloadManagerPorts ports;
-    ports.files = &files;
-    ports.openEngine = [&](const std::atomic<bool>&) { return std::make_unique<Forward>(engine); };
-    ports.now = [] { return int64_t{0}; };
-    {
-        CDownloadManager manager(std::move(ports));
-        manager.AddTask("http://img.example/a.gho", "E:\\Data\\");
-        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
-        auto started = std::chrono::steady_clock::now();
-        manager.Stop();
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(400));
-    }
-    EXPECT_EQ(engine.inits, 1);
-    EXPECT_EQ(engine.uninits, 1);
-    EXPECT_GE(engine.queries, 1);
-    EXPECT_LE(engine.queries, 3);
-    std::system(("rm -rf '" + root + "'").c_str());
+TEST_F(DownloadManagerTest, TheWorkerPassesOnceASecondAndEndsTheEngineOnStop) {
+    Start();
+    const int afterStart = engine_.queries;
+    clock_.Advance(999ms);
+    ASSERT_TRUE(clock_.WaitForSleepers(1));
+    EXPECT_EQ(engine_.queries, afterStart) << "no pass before the second is up";
+    Pass(1ms);
+    Pass();
+    EXPECT_EQ(engine_.queries, afterStart + 2);
+    manager_->Stop();
+    EXPECT_EQ(engine_.inits, 1);
+    EXPECT_EQ(engine_.uninits, 1);
+    manager_->AddTask("http://img.example/late.gho", kWorkspace);
+    EXPECT_EQ(engine_.inits, 1) << "no worker starts after the stop";
 }
 
 }  // namespace

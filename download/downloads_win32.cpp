@@ -14,7 +14,6 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -146,22 +145,22 @@ bool RunHiddenAndWait(const std::string& program, const std::string& folder) {
     return true;
 }
 
-void ConfigureDownloads(FileSystem& files) {
+void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const EngineLocation& engine) {
     DownloadManagerPorts ports;
     ports.files = &files;
-    ports.openEngine = [](const std::atomic<bool>& stop) -> std::unique_ptr<EngineLibrary> {
+    ports.openEngine = [&engine](const StopToken& stop) -> std::unique_ptr<EngineLibrary> {
         // A download added before the deployment has finished waits for it.
-        std::optional<std::string> path = TheEngineLocation().Wait(stop);
+        std::optional<std::string> path = engine.Wait(stop);
         return path && !path->empty() ? LoadEngineLibrary(*path) : nullptr;
     };
-    ports.now = [] { return static_cast<int64_t>(std::time(nullptr)); };
     ports.rename = [](const std::string& from, const std::string& to) {
         return MoveFileExW(text::Wide(from).c_str(), text::Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     };
-    Downloads().SetPorts(std::move(ports));
+    downloads.SetPorts(std::move(ports));
 }
 
-std::string DeployDownloadEngine(FileSystem& files, const std::string& workspace) {
+Status DeployDownloadEngine(FileSystem& files, const std::string& workspace, CDownloadManager& downloads,
+                            EngineLocation& engine) {
     CResourceArchive archive(files);
     archive.LoadFromResource(CResourceArchive::kPayloadId, CResourceArchive::kPayloadType);
     DeployPorts ports;
@@ -176,8 +175,9 @@ std::string DeployDownloadEngine(FileSystem& files, const std::string& workspace
         return length == 0 || length > MAX_PATH ? path : text::Narrow(std::wstring(buffer, length));
     };
     ports.runAndWait = RunHiddenAndWait;
-    ports.initialiseDownloads = [&] { Downloads().Initialise(workspace); };
-    return qnb::DeployDownloadEngine(ports, TheEngineLocation());
+    ports.initialiseDownloads = [&] { downloads.Initialise(workspace); };
+    if (qnb::DeployDownloadEngine(ports, engine).empty()) return Failure{"deploy the download engine", "", 0};
+    return Status::Ok();
 }
 
 }  // namespace qnb::win32

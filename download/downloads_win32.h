@@ -3,6 +3,8 @@
 // engine library.
 #pragma once
 
+#include "download/download_manager.h"
+#include "download/engine_deploy.h"
 #include "platform/file_system.h"
 
 #include <optional>
@@ -34,14 +36,15 @@ std::string TemporaryFolder();
 // handles inherited, and waits for it to end. False when it did not start.
 bool RunHiddenAndWait(const std::string& program, const std::string& folder);
 
-// The program's download manager on the real engine library; called once at
-// start-up before any download is added.
-void ConfigureDownloads(FileSystem& files);
+// Gives the manager the real engine library, loaded from where the
+// deployment publishes it; called once at start-up before any download is added.
+void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const EngineLocation& engine);
 
-// The start-up thread's work: deploys the engine from the program's payload
-// archive into a protected folder below the temporary folder, reads the
-// download records of workspace, runs the companion program. Returns the
-// library's path, "" when there is none.
-std::string DeployDownloadEngine(FileSystem& files, const std::string& workspace);
+// The start-up job's work: deploys the engine from the program's payload
+// archive into a protected folder below the temporary folder, publishes the
+// library's path ("" when there is none), reads the download records of
+// workspace into the manager, runs the companion program.
+Status DeployDownloadEngine(FileSystem& files, const std::string& workspace, CDownloadManager& downloads,
+                            EngineLocation& engine);
 
 }  // namespace qnb::win32

@@ -22,20 +22,19 @@ void EngineLocation::Publish(const std::string& libraryPath) {
     published_.notify_all();
 }
 
-std::optional<std::string> EngineLocation::Wait(const std::atomic<bool>& stop) const {
+std::optional<std::string> EngineLocation::Wait(const StopToken& stop) const {
+    StopCallback onStop(stop, [this] {
+        std::lock_guard lock(mutex_);
+        published_.notify_all();
+    });
     std::unique_lock lock(mutex_);
-    while (!path_ && !stop) published_.wait_for(lock, std::chrono::milliseconds(100));
+    published_.wait(lock, [&] { return path_ || stop.StopRequested(); });
     return path_;
 }
 
 std::optional<std::string> EngineLocation::Get() const {
     std::lock_guard lock(mutex_);
     return path_;
-}
-
-EngineLocation& TheEngineLocation() {
-    static EngineLocation* location = new EngineLocation();
-    return *location;
 }
 
 std::string DeployDownloadEngine(const DeployPorts& ports, EngineLocation& location) {

@@ -5,8 +5,8 @@
 // program runs elevated and loads what it finds there.
 #pragma once
 
-#include <atomic>
-#include <chrono>
+#include "jobs/stop_token.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -36,8 +36,8 @@ std::vector<DeployTarget> EngineDeploymentLayout(const std::string& folder);
 class EngineLocation {
 public:
     void Publish(const std::string& libraryPath);
-    // The path once published; nothing when stop was set first.
-    std::optional<std::string> Wait(const std::atomic<bool>& stop) const;
+    // The path once published; nothing when stop was requested first.
+    std::optional<std::string> Wait(const StopToken& stop) const;
     std::optional<std::string> Get() const;
 
 private:
@@ -45,8 +45,6 @@ private:
     mutable std::condition_variable published_;
     std::optional<std::string> path_;
 };
-
-EngineLocation& TheEngineLocation();
 
 struct DeployPorts {
     // A new folder only Administrators and SYSTEM can change, ending with

@@ -85,16 +85,16 @@ TEST(EngineDeployment, NoFolderOrNoLibraryPublishesNoEngineAndStillReadsTheRecor
 
 TEST(EngineLocation, AWaitingWorkerGetsThePathOnceItIsPublishedOrGivesUpOnStop) {
     EngineLocation location;
-    std::atomic<bool> stop{false};
+    StopSource stop;
     std::optional<std::string> got;
-    std::thread waiter([&] { got = location.Wait(stop); });
+    std::thread waiter([&] { got = location.Wait(stop.Token()); });
     location.Publish("C:\\T\\xldl.dll");
     waiter.join();
     EXPECT_EQ(got, "C:\\T\\xldl.dll");
 
     EngineLocation never;
-    std::thread giveUp([&] { got = never.Wait(stop); });
-    stop = true;
+    std::thread giveUp([&] { got = never.Wait(stop.Token()); });
+    stop.RequestStop();
     giveUp.join();
     EXPECT_FALSE(got);
 }

@@ -1,11 +1,11 @@
 #include "jobs/job.h"
 
+#include "jobs/test_support/job_events.h"
 #include "jobs/test_support/manual_clock.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <stdexcept>
 #include <vector>
 
@@ -13,39 +13,6 @@ namespace qnb {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Records what a job told its watcher.
-class RecordingListener : public JobListener {
-public:
-    void ProgressChanged() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++progress_;
-        changed_.notify_all();
-    }
-    void Finished(const Status& outcome) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        outcomes_.push_back(outcome);
-        changed_.notify_all();
-    }
-    bool WaitFinished() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, 30s, [&] { return !outcomes_.empty(); });
-    }
-    int progress() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return progress_;
-    }
-    std::vector<Status> outcomes() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return outcomes_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int progress_ = 0;
-    std::vector<Status> outcomes_;
-};
 
 TEST(StopToken, CallbacksRunOnStopOrAtOnceWhenAlreadyStopped) {
     StopSource source;
@@ -79,7 +46,7 @@ TEST(Job, EndsWithTheWorksOutcomeAndTellsTheListener) {
     };
     const Case cases[] = {{Status::Ok(), true, 0}, {Failure{"copy file", "D:\\a", 112}, false, 112}};
     for (const Case& c : cases) {
-        RecordingListener listener;
+        test::JobEvents listener;
         Job job("test job", SystemClock(), &listener);
         ASSERT_TRUE(job.Start([&](JobControl& control) {
             control.NotifyProgress();

@@ -241,4 +241,19 @@ const char* FailureName(HttpResponseParser::Failure failure) {
     return "?";
 }
 
+const char* HttpResponseParser::Describe(Failure failure) {
+    switch (failure) {
+    case Failure::kNone: return "none";
+    case Failure::kStatus: return "status";
+    case Failure::kHeaderTooLong: return "header too long";
+    case Failure::kNoLength: return "no length";
+    case Failure::kBadLength: return "bad length";
+    case Failure::kTooLarge: return "too large";
+    case Failure::kBadChunk: return "bad chunk";
+    case Failure::kEmpty: return "empty";
+    case Failure::kClosedEarly: return "closed early";
+    }
+    return "unknown";
+}
+
 }  // namespace qnb::net

@@ -40,6 +40,8 @@ public:
 
     State state() const { return state_; }
     Failure failure() const { return failure_; }
+    // A few words for the log: "status", "closed early", ...
+    static const char* Describe(Failure failure);
     // The body, exactly as sent (chunk framing removed); valid when complete.
     const std::string& body() const { return body_; }
     std::string TakeBody() { return std::move(body_); }

@@ -1,89 +1,109 @@
 #include "net/service_api.h"
 
 #include "net/service_answers.h"
-#include "platform/detached_thread.h"
 #include "platform/text.h"
 
 #include <cstdio>
 
 namespace qnb::net {
 
+Fetched FetchOnce(HttpClient& client, const Endpoint& endpoint, const std::string& path,
+                  const std::string& parameters, const StopToken& stop) {
+    // The callbacks come on the client's dispatcher thread; they may come
+    // even after this function has given up on them, so what they write is
+    // shared with them.
+    struct Exchange {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool answered = false;
+        std::string body;
+    };
+    auto exchange = std::make_shared<Exchange>();
+    auto finish = [exchange](bool answered, std::string body) {
+        std::lock_guard<std::mutex> lock(exchange->mutex);
+        if (exchange->finished) return;
+        exchange->finished = true;
+        exchange->answered = answered;
+        exchange->body = std::move(body);
+        exchange->done.notify_all();
+    };
+    const std::string where = endpoint.host + ":" + std::to_string(endpoint.port);
+    Fetched fetched;
+    if (!client.Init(
+            endpoint.host, endpoint.port, [finish](const char* data, size_t length) { finish(true, {data, length}); },
+            [finish](int) { finish(false, {}); })) {
+        fetched.failure = {"resolve", endpoint.host, static_cast<uint32_t>(LastSocketError())};
+        client.Close();
+        return fetched;
+    }
+    if (!client.Connect()) {
+        fetched.failure = {"connect", where, static_cast<uint32_t>(LastSocketError())};
+        client.Close();
+        return fetched;
+    }
+    fetched.stage = Fetched::kFailed;
+    if (client.Request(path, endpoint.host, parameters) == 0) {
+        // Nothing was sent, so no answer will come.
+        fetched.failure = {"build the request", where + path, 0};
+        client.Close();
+        return fetched;
+    }
+    {
+        StopCallback onStop(stop, [exchange] {
+            std::lock_guard<std::mutex> lock(exchange->mutex);
+            exchange->done.notify_all();
+        });
+        std::unique_lock<std::mutex> lock(exchange->mutex);
+        exchange->done.wait(lock, [&] { return exchange->finished || stop.StopRequested(); });
+        if (exchange->finished && exchange->answered) {
+            fetched.stage = Fetched::kAnswered;
+            fetched.body = std::move(exchange->body);
+        } else if (!exchange->finished) {
+            fetched.stage = Fetched::kStopped;
+        }
+    }
+    client.Close();
+    if (fetched.stage == Fetched::kFailed) {
+        fetched.failure = {std::string("answer: ") + HttpResponseParser::Describe(client.LastFailure()), where + path,
+                           0};
+    }
+    return fetched;
+}
+
 RetryingQuery::RetryingQuery(Endpoint api, std::string path, QueryOptions options)
     : api_(std::move(api)), path_(std::move(path)), options_(options), client_(options.client) {}
 
-RetryingQuery::~RetryingQuery() { Stop(); }
-
-void RetryingQuery::Run() {
-    if (!ConnectUntilDone()) return;
+Status RetryingQuery::Run(JobControl& control) {
     char first[256];
     std::snprintf(first, sizeof first, "%s?utm_source=%d", path_.c_str(), kTrafficSource);
-    client_.Request(first, api_.host);
-}
-
-void RetryingQuery::Stop() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopped_ = true;
-    }
-    changed_.notify_all();
-    client_.Shutdown();
-}
-
-bool RetryingQuery::ConnectUntilDone() {
+    bool requested = false;  // the first request carries the traffic source, the later ones not
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (changed_.wait_for(lock, options_.retryWait, [this] { return stopped_; })) return false;
+        if (!control.SleepFor(options_.retryWait)) return Status::Ok();
+        Fetched fetched = FetchOnce(client_, api_, requested ? path_ : std::string(first), {}, control.stopToken());
+        if (fetched.stage == Fetched::kStopped) return Status::Ok();
+        requested |= fetched.stage != Fetched::kNotConnected;
+        const bool answered = fetched.stage == Fetched::kAnswered;
+        if (answered) {
+            Answered(fetched.body);
+        } else {
+            Failed();
         }
-        bool connected = client_.Init(
-                             api_.host, api_.port, [this](const char* data, size_t length) { OnData(data, length); },
-                             [this](int code) { OnError(code); }) &&
-                         client_.Connect();
-        if (connected) return true;
-        Failed();
-        client_.Close();
-        Count(false);
-        if (!options_.retry) return false;
+        progress_.Update([&](QueryProgress& p) {
+            ++p.attempts;
+            if (answered) ++p.answers;
+            if (!answered) p.lastFailure = fetched.failure;
+        });
+        control.NotifyProgress();
+        if (answered) return Status::Ok();
+        if (!options_.retry) return fetched.failure;
     }
-}
-
-void RetryingQuery::OnData(const char* data, size_t length) {
-    Answered(std::string_view(data, length));
-    client_.Close();
-    Count(true);
-}
-
-void RetryingQuery::OnError(int) {
-    Failed();
-    client_.Close();
-    Count(false);
-    if (!options_.retry || !ConnectUntilDone()) return;
-    client_.Request(path_, api_.host);
-}
-
-void RetryingQuery::Count(bool answered) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++attempts_;
-        if (answered) ++answers_;
-    }
-    changed_.notify_all();
-}
-
-bool RetryingQuery::WaitForAttempts(int count, std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return attempts_ >= count; });
-}
-
-int RetryingQuery::Answers() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return answers_;
 }
 
 CatalogueQuery::CatalogueQuery(AppContext& context, Endpoint api, QueryOptions options)
     : RetryingQuery(std::move(api), kCataloguePath, options), context_(context) {}
 
-CatalogueQuery::~CatalogueQuery() { Stop(); }
+CatalogueQuery::~CatalogueQuery() = default;
 
 void CatalogueQuery::Answered(std::string_view body) {
     std::optional<Catalogue> catalogue = ParseCatalogue(body, context_.OsTypeCode());
@@ -99,7 +119,7 @@ void CatalogueQuery::Failed() { context_.SetCatalogueFailed(); }
 PackageQuery::PackageQuery(AppContext& context, Endpoint api, QueryOptions options)
     : RetryingQuery(std::move(api), kPackagePath, options), context_(context) {}
 
-PackageQuery::~PackageQuery() { Stop(); }
+PackageQuery::~PackageQuery() = default;
 
 void PackageQuery::Answered(std::string_view body) { Store(text::Utf16ToUtf8(text::Utf8ToUtf16(body))); }
 
@@ -118,22 +138,38 @@ UpdateCheck::UpdateCheck(AppContext& context, Endpoint api, HttpClient::Options 
 
 UpdateCheck::~UpdateCheck() { client_.Shutdown(); }
 
-void UpdateCheck::Run(const std::function<void()>& afterRequest) {
-    bool sent = client_.Init(
-                    api_.host, api_.port,
-                    [this](const char* data, size_t length) { Take(std::string_view(data, length)); },
-                    [this](int) { Take({}); }) &&
-                client_.Connect() && client_.Request(kUpdatePath, api_.host, std::string("ver=") + kClientVersion) > 0;
-    if (!sent) {
-        // No answer will come: the update state stays as it is.
-        std::lock_guard<std::mutex> lock(mutex_);
-        done_ = true;
-        changed_.notify_all();
+Status UpdateCheck::Run(JobControl& control, const std::function<void()>& afterRequest) {
+    const std::string where = api_.host + ":" + std::to_string(api_.port);
+    std::optional<Failure> failure;
+    if (!client_.Init(
+            api_.host, api_.port,
+            [this](const char* data, size_t length) { Take(std::string_view(data, length), true); },
+            [this](int) { Take({}, false); })) {
+        failure = Failure{"resolve", api_.host, static_cast<uint32_t>(LastSocketError())};
+    } else if (!client_.Connect()) {
+        failure = Failure{"connect", where, static_cast<uint32_t>(LastSocketError())};
+    } else if (client_.Request(kUpdatePath, api_.host, std::string("ver=") + kClientVersion) <= 0) {
+        failure = Failure{"send", where + kUpdatePath, static_cast<uint32_t>(LastSocketError())};
     }
+    // No answer will come when no request went out: the update state stays as it is.
+    if (failure) client_.Close();
     if (afterRequest) afterRequest();
+    if (failure) return *failure;
+
+    StopCallback onStop(control.stopToken(), [this] {
+        std::lock_guard<std::mutex> lock(mutex_);
+        changed_.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return done_ || control.StopRequested(); });
+    if (done_ && !answered_) {
+        return Failure{std::string("answer: ") + HttpResponseParser::Describe(client_.LastFailure()),
+                       where + kUpdatePath, 0};
+    }
+    return Status::Ok();
 }
 
-void UpdateCheck::Take(std::string_view body) {
+void UpdateCheck::Take(std::string_view body, bool answered) {
     UpdateInfo info;
     switch (ParseUpdate(body, &info)) {
     case UpdateAnswer::kEmpty: break;
@@ -143,27 +179,8 @@ void UpdateCheck::Take(std::string_view body) {
     client_.Close();
     std::lock_guard<std::mutex> lock(mutex_);
     done_ = true;
+    answered_ = answered;
     changed_.notify_all();
-}
-
-bool UpdateCheck::WaitForAnswer(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return done_; });
-}
-
-void StartCatalogueThread(AppContext& context, Endpoint api) {
-    auto* query = new CatalogueQuery(context, std::move(api));  // lives as long as the process
-    StartDetachedThread([query] { query->Run(); });
-}
-
-void StartPackageThread(AppContext& context, Endpoint api) {
-    auto* query = new PackageQuery(context, std::move(api));
-    StartDetachedThread([query] { query->Run(); });
-}
-
-void StartUpdateThread(AppContext& context, Endpoint api, std::function<void()> afterRequest) {
-    auto* check = new UpdateCheck(context, std::move(api));
-    StartDetachedThread([check, afterRequest = std::move(afterRequest)] { check->Run(afterRequest); });
 }
 
 }  // namespace qnb::net

@@ -1,11 +1,12 @@
 // The three start-up requests to the service's API host: the image
 // catalogue and the preinstallation package address, each retried every
-// 500 ms until the service answers, and the update check, asked once. Their
-// answers go into AppContext, where the windows look for them; no window is
-// told.
+// 500 ms until the service answers, and the update check, asked once. Each
+// runs as the work of a job. Their answers go into AppContext, where the
+// windows look for them; no window is told.
 #pragma once
 
 #include "app/app_context.h"
+#include "jobs/job.h"
 #include "net/endpoints.h"
 #include "net/http_client.h"
 
@@ -13,6 +14,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace qnb::net {
@@ -29,46 +31,60 @@ struct QueryOptions {
     HttpClient::Options client;
 };
 
+// What a query has done so far: its job's snapshot.
+struct QueryProgress {
+    int attempts = 0;  // ended in an answer or a failure
+    int answers = 0;
+    std::optional<Failure> lastFailure;
+};
+
+// How far one GET came.
+struct Fetched {
+    enum Stage {
+        kNotConnected,  // resolving or connecting failed (failure has the socket error code)
+        kFailed,        // the request went out; the answer failed
+        kAnswered,      // body holds the answer
+        kStopped,       // stop was requested while it waited
+    };
+    Stage stage = kNotConnected;
+    std::string body;
+    Failure failure;
+};
+
+// One GET on a client that is set up afresh (Init, Connect, Request) and
+// closed again; waits for the answer or its failure, or for stop.
+Fetched FetchOnce(HttpClient& client, const Endpoint& endpoint, const std::string& path,
+                  const std::string& parameters, const StopToken& stop);
+
 // A query that is repeated until the service answers: wait, connect (each
 // failed connection counts as a failure), send "path?utm_source=2001"; when
 // the answer fails, connect again in the same way and send the path alone.
 class RetryingQuery {
 public:
     RetryingQuery(Endpoint api, std::string path, QueryOptions options);
-    virtual ~RetryingQuery();
+    virtual ~RetryingQuery() = default;
     RetryingQuery(const RetryingQuery&) = delete;
     RetryingQuery& operator=(const RetryingQuery&) = delete;
 
-    // The thread body; returns once the first request is out.
-    void Run();
-    // Ends the retries and waits for the callbacks to return (tests and
-    // qnbdiag; the program never stops them). Each derived class calls it
-    // from its destructor, while its callbacks can still run.
-    void Stop();
-    // Waits until `count` attempts have ended in an answer or a failure.
-    bool WaitForAttempts(int count, std::chrono::milliseconds timeout);
-    int Answers() const;
+    // The job's work. Ends when the service has answered or stop is
+    // requested (both Ok), or after the first failure when retries are off
+    // (that failure). Each attempt's end is published and told to the
+    // job's listener.
+    Status Run(JobControl& control);
+    QueryProgress Progress() const { return progress_.Get(); }
     HttpResponseParser::Failure LastFailure() const { return client_.LastFailure(); }
 
 protected:
+    // Called on the job's thread.
     virtual void Answered(std::string_view body) = 0;
     virtual void Failed() = 0;
 
 private:
-    bool ConnectUntilDone();  // false when stopped (or, without retries, after one failure)
-    void OnData(const char* data, size_t length);
-    void OnError(int code);
-    void Count(bool answered);
-
     const Endpoint api_;
     const std::string path_;
     const QueryOptions options_;
     HttpClient client_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    bool stopped_ = false;
-    int attempts_ = 0;
-    int answers_ = 0;
+    Snapshot<QueryProgress> progress_;
 };
 
 // The catalogue: count -1 after each failure, the entries and groups once an
@@ -106,30 +122,27 @@ private:
 };
 
 // The update check: one request with ver=20190404; the answer is left in
-// AppContext for the main window's prompt. Then the work that follows it
-// on the same thread (the copy of the program and the desktop shortcut).
+// AppContext for the main window's prompt as soon as it arrives. The work
+// that follows the request on the same job (the copy of the program and
+// the desktop shortcut) does not wait for the answer.
 class UpdateCheck {
 public:
     UpdateCheck(AppContext& context, Endpoint api, HttpClient::Options options = {});
     ~UpdateCheck();
-    void Run(const std::function<void()>& afterRequest = nullptr);
-    // Waits until the answer (or the failure) has been taken.
-    bool WaitForAnswer(std::chrono::milliseconds timeout);
+    // The job's work: ends once the answer (or its failure) has been taken
+    // and afterRequest has returned, or on stop. Fails when no request went
+    // out or no answer came.
+    Status Run(JobControl& control, const std::function<void()>& afterRequest = nullptr);
 
 private:
-    void Take(std::string_view body);
+    void Take(std::string_view body, bool answered);
     AppContext& context_;
     const Endpoint api_;
     HttpClient client_;
     std::mutex mutex_;
     std::condition_variable changed_;
     bool done_ = false;
+    bool answered_ = false;
 };
-
-// The program's threads: each object lives for the whole run and its
-// thread is never joined.
-void StartCatalogueThread(AppContext& context, Endpoint api);
-void StartPackageThread(AppContext& context, Endpoint api);
-void StartUpdateThread(AppContext& context, Endpoint api, std::function<void()> afterRequest);
 
 }  // namespace qnb::net

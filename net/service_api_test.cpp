@@ -3,13 +3,14 @@
 #include "net/service_api.h"
 
 #include "app/test_support/machine_fixture.h"
+#include "jobs/test_support/manual_clock.h"
 #include "net/test_support/local_service.h"
 
 #include <gtest/gtest.h>
 #include <json/json.h>
 
 #include <atomic>
-#include <thread>
+#include <cerrno>
 
 namespace qnb::net {
 namespace {
@@ -40,7 +41,20 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), files));
         ASSERT_EQ(context.OsTypeCode(), 64);
-        options.retryWait = 50ms;
+    }
+
+    // Runs a query as the program does, on a job whose clock the test moves.
+    void Start(RetryingQuery& query) {
+        ASSERT_TRUE(job.Start([&](JobControl& control) { return query.Run(control); }));
+        ASSERT_TRUE(clock.WaitForSleepers(1)) << "the query waits before its first attempt";
+    }
+    // The retry wait goes by: one more attempt, which fails.
+    void FailedAttempt() { ASSERT_TRUE(clock.Step(options.retryWait)); }
+    // The retry wait goes by: the attempt that ends the query.
+    void LastAttempt() {
+        clock.Advance(options.retryWait);
+        job.Join();
+        ASSERT_TRUE(job.Outcome().has_value());
     }
 
     Endpoint At(uint16_t port) { return {"127.0.0.1", port}; }
@@ -51,33 +65,30 @@ protected:
         return root;
     }
 
-    // Polls a condition for up to 20 s.
-    template <typename F>
-    bool Eventually(F condition) {
-        for (int i = 0; i < 400; ++i) {
-            if (condition()) return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        return condition();
-    }
-
     test::MachineFixture machine{test::MachineJson("one-disk-c-d")};
     CountingFiles files{machine.files()};
     AppContext context;
     QueryOptions options;
+    test::ManualClock clock;
+    Job job{"service query", clock};
 };
 
 TEST_F(ServiceApiTest, TheCatalogueIsFailedWhileTheServiceIsDownAndLoadsOnceItIsUp) {
     uint16_t port = test::FreePort();
     CatalogueQuery query(context, At(port), options);
-    std::thread run([&] { query.Run(); });
-    ASSERT_TRUE(query.WaitForAttempts(3, 10s));
+    Start(query);
+    for (int i = 0; i < 3; ++i) FailedAttempt();
     EXPECT_EQ(context.CatalogueCount(), -1);
+    QueryProgress progress = query.Progress();
+    EXPECT_EQ(progress.attempts, 3);
+    ASSERT_TRUE(progress.lastFailure);
+    EXPECT_EQ(progress.lastFailure->what, "connect");
+    EXPECT_EQ(progress.lastFailure->code, static_cast<uint32_t>(ECONNREFUSED));
 
     test::LocalService service({}, {}, port);
     ASSERT_TRUE(service.Running());
-    run.join();
-    ASSERT_TRUE(Eventually([&] { return context.CatalogueCount() > 0; }));
+    LastAttempt();
+    EXPECT_TRUE(job.Outcome()->ok());
     EXPECT_EQ(context.CatalogueCount(), 6);
     std::vector<CatalogueEntry> entries = context.CatalogueEntries();
     ASSERT_EQ(entries.size(), 6u);
@@ -97,8 +108,12 @@ TEST_F(ServiceApiTest, TheCatalogueIsFailedWhileTheServiceIsDownAndLoadsOnceItIs
 TEST_F(ServiceApiTest, AFailedAnswerIsAskedForAgainWithThePathAlone) {
     test::LocalService service({"syslist.fail=503", "times=2"});
     CatalogueQuery query(context, At(service.port()), options);
-    query.Run();
-    ASSERT_TRUE(Eventually([&] { return context.CatalogueCount() > 0; }));
+    Start(query);
+    FailedAttempt();
+    FailedAttempt();
+    EXPECT_EQ(query.Progress().lastFailure->what, "answer: status");
+    LastAttempt();
+    EXPECT_GT(context.CatalogueCount(), 0);
     std::vector<std::string> log = service.LogLines("syslist");
     ASSERT_EQ(log.size(), 3u);
     EXPECT_NE(log[0].find("\"query\": \"utm_source=2001\""), std::string::npos) << log[0];
@@ -111,9 +126,11 @@ TEST_F(ServiceApiTest, ACatalogueThatDoesNotParseIsFailedWithoutRetry) {
         AppContext fresh;
         ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files));
         CatalogueQuery query(fresh, At(service.port()), options);
-        query.Run();
-        ASSERT_TRUE(query.WaitForAttempts(1, 10s)) << kind;
-        std::this_thread::sleep_for(300ms);  // six retry periods
+        Job run("catalogue", clock);
+        ASSERT_TRUE(run.Start([&](JobControl& control) { return query.Run(control); }));
+        ASSERT_TRUE(clock.WaitForSleepers(1));
+        clock.Advance(options.retryWait);
+        run.Join();  // the job ends: nothing is left to retry
         EXPECT_EQ(fresh.CatalogueCount(), -1) << kind;
         EXPECT_EQ(service.LogLines("syslist").size(), 1u) << kind << ": the service answered, no retry";
     }
@@ -123,8 +140,8 @@ TEST_F(ServiceApiTest, ThePackageUrlGoesIntoSettingJson) {
     context.SetPackageUrl("http://old.example/pe.wim");  // as an earlier run left it
     test::LocalService service({"getpe.pe_url=http://pe.example/TessalyPE 2.wim"});
     PackageQuery query(context, At(service.port()), options);
-    query.Run();
-    ASSERT_TRUE(query.WaitForAttempts(1, 10s));
+    Start(query);
+    LastAttempt();
     EXPECT_EQ(context.PackageUrl(), "http://pe.example/TessalyPE 2.wim") << "stored as it is";
     EXPECT_EQ(Setting()["LocalPeUrl"].asString(), "http://pe.example/TessalyPE 2.wim");
     EXPECT_NE(service.LogLines("getpe")[0].find("\"query\": \"utm_source=2001\""), std::string::npos);
@@ -135,15 +152,15 @@ TEST_F(ServiceApiTest, ThePackageUrlIsEmptiedOnceWhileTheServiceIsDown) {
     int writesBefore = files.settingWrites;
     uint16_t port = test::FreePort();
     PackageQuery query(context, At(port), options);
-    std::thread run([&] { query.Run(); });
-    ASSERT_TRUE(query.WaitForAttempts(5, 10s));
+    Start(query);
+    for (int i = 0; i < 5; ++i) FailedAttempt();
     EXPECT_EQ(context.PackageUrl(), "");
     EXPECT_EQ(Setting()["LocalPeUrl"].asString(), "");
     EXPECT_EQ(files.settingWrites - writesBefore, 1) << "SETTING.JSON is rewritten when the value changes only";
 
     test::LocalService service({}, {}, port);
-    run.join();
-    ASSERT_TRUE(Eventually([&] { return query.Answers() == 1; }));
+    LastAttempt();
+    EXPECT_EQ(query.Progress().answers, 1);
     EXPECT_EQ(Setting()["LocalPeUrl"].asString(), "http://127.0.0.1:" + std::to_string(port) + "/gen/3145728/TessalyPE.wim");
 }
 
@@ -167,9 +184,11 @@ TEST_F(ServiceApiTest, TheUpdateAnswerIsLeftForTheMainWindow) {
         ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files));
         UpdateCheck check(fresh, At(service.port()));
         bool after = false;
-        check.Run([&] { after = true; });
+        Job run("update check");
+        ASSERT_TRUE(run.Start([&](JobControl& control) { return check.Run(control, [&] { after = true; }); }));
+        run.Join();  // the answer has been taken
         EXPECT_TRUE(after);
-        ASSERT_TRUE(check.WaitForAnswer(10s)) << c.setting;
+        EXPECT_EQ(run.Outcome()->ok(), c.state != 0) << c.setting;
         EXPECT_EQ(fresh.UpdateState(), c.state) << c.setting;
         UpdateInfo info = fresh.Update();
         EXPECT_EQ(info.status, c.status) << c.setting;
@@ -185,9 +204,12 @@ TEST_F(ServiceApiTest, TheUpdateAnswerIsLeftForTheMainWindow) {
 TEST_F(ServiceApiTest, AnUnreachableUpdateCheckLeavesNothingAndGoesOn) {
     UpdateCheck check(context, At(test::FreePort()));
     bool after = false;
-    check.Run([&] { after = true; });
-    EXPECT_TRUE(after);
-    EXPECT_TRUE(check.WaitForAnswer(1s));
+    Job run("update check");
+    ASSERT_TRUE(run.Start([&](JobControl& control) { return check.Run(control, [&] { after = true; }); }));
+    run.Join();
+    EXPECT_TRUE(after) << "the program's copy and shortcut do not depend on the answer";
+    ASSERT_FALSE(run.Outcome()->ok());
+    EXPECT_EQ(run.Outcome()->failure().what, "connect");
     EXPECT_EQ(context.UpdateState(), 0);
 }
 

@@ -28,6 +28,10 @@ long SendAll(SocketHandle socket, const char* data, size_t size);
 // Up to `size` bytes; 0 when the peer has closed, -1 on an error or time-out.
 long Receive(SocketHandle socket, char* data, size_t size);
 
+// The error code of the last failed socket call on this thread (WSAGetLastError,
+// errno natively): after StartSockets, ResolveIpv4 or ConnectTcp failed.
+int LastSocketError();
+
 // Ends the connection both ways; a receive that waits on it returns at once.
 void ShutdownSocket(SocketHandle socket);
 void CloseSocket(SocketHandle socket);

@@ -15,13 +15,18 @@ namespace qnb::net {
 
 bool StartSockets() { return true; }
 
+int LastSocketError() { return errno; }
+
 std::optional<uint32_t> ResolveIpv4(const std::string& host) {
     if (host.empty()) return std::nullopt;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return std::nullopt;
+    if (int error = getaddrinfo(host.c_str(), nullptr, &hints, &found); error != 0 || !found) {
+        errno = error == EAI_SYSTEM ? errno : EHOSTUNREACH;
+        return std::nullopt;
+    }
     uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(found);
     return address;
@@ -45,7 +50,9 @@ SocketHandle ConnectTcp(uint32_t address, uint16_t port, int receiveTimeoutMs) {
         rc = ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
+        int error = errno;
         ::close(s);
+        errno = error;
         return kNoSocket;
     }
     return s;

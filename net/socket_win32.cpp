@@ -8,8 +8,12 @@ namespace qnb::net {
 
 bool StartSockets() {
     WSADATA data;
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    int error = WSAStartup(MAKEWORD(2, 2), &data);
+    if (error != 0) WSASetLastError(error);  // WSAStartup returns its error instead of setting it
+    return error == 0;
 }
+
+int LastSocketError() { return WSAGetLastError(); }
 
 std::optional<uint32_t> ResolveIpv4(const std::string& host) {
     if (host.empty()) return std::nullopt;
@@ -17,7 +21,10 @@ std::optional<uint32_t> ResolveIpv4(const std::string& host) {
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return std::nullopt;
+    if (int error = getaddrinfo(host.c_str(), nullptr, &hints, &found); error != 0 || !found) {
+        WSASetLastError(error != 0 ? error : WSAHOST_NOT_FOUND);
+        return std::nullopt;
+    }
     uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(found);
     return address;
@@ -35,7 +42,9 @@ SocketHandle ConnectTcp(uint32_t address, uint16_t port, int receiveTimeoutMs) {
     to.sin_port = htons(port);
     to.sin_addr.s_addr = address;
     if (::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        int error = WSAGetLastError();
         closesocket(s);
+        WSASetLastError(error);  // the connect's error, not the close's
         return kNoSocket;
     }
     return static_cast<SocketHandle>(s);

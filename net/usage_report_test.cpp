@@ -2,9 +2,12 @@
 #include "net/usage_reporter.h"
 
 #include "app/test_support/machine_fixture.h"
+#include "jobs/test_support/job_events.h"
 #include "net/test_support/local_service.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace qnb::net {
 namespace {
@@ -90,13 +93,15 @@ protected:
     test::LocalService service;
     test::MachineFixture machine{test::MachineJson("one-disk-c-d")};
     AppContext context;
-    UsageReporter reporter;
+    test::JobEvents sent;
+    UsageReporter reporter{&sent};
 };
 
 TEST_F(UsageReporterTest, ReportsArriveWithTheirQueries) {
     reporter.SetHost({"127.0.0.1", service.port()}, "00-1A-2B-3C-4D-5E");
     reporter.Report(ReportKind::kStartup);
-    ASSERT_TRUE(reporter.WaitIdle(20s));
+    ASSERT_TRUE(sent.WaitForFinished(1));
+    EXPECT_TRUE(sent.outcomes()[0].ok());
     EXPECT_EQ(LastReportQuery(),
               "mav=6&miv=1&bn=7601&pt=1&pa=9&sp=Service%20Pack%201&mac=001A2B3C4D5E&pi=1&ver=20190404&utm_source=2001");
     std::string line = service.LogLines("report").back();
@@ -111,12 +116,12 @@ TEST_F(UsageReporterTest, TheReinstallReportNamesTheChosenImageOrZeroForALocalOn
     context.SetCatalogue(entries, {});
     ASSERT_TRUE(context.SelectCatalogueEntry(2));
     reporter.Report(ReportKind::kReinstallDone);
-    ASSERT_TRUE(reporter.WaitIdle(20s));
+    ASSERT_TRUE(sent.WaitForFinished(1));
     EXPECT_EQ(LastReportQuery(), "mac=NULL&sys=2&old_sys=6.1.7601&soft=&ver=20190404&utm_source=2001");
 
     context.SetLocalImage("E:\\win7.iso");
     reporter.Report(ReportKind::kReinstallDone);
-    ASSERT_TRUE(reporter.WaitIdle(20s));
+    ASSERT_TRUE(sent.WaitForFinished(2));
     EXPECT_EQ(LastReportQuery(), "mac=NULL&sys=0&old_sys=6.1.7601&soft=&ver=20190404&utm_source=2001");
 }
 
@@ -126,18 +131,26 @@ TEST_F(UsageReporterTest, ManyReportsAtOnceAllArrive) {
         reporter.Report(ReportKind::kBackupClick);
         reporter.Report(ReportKind::kBackupDone);
     }
-    ASSERT_TRUE(reporter.WaitIdle(20s));
+    ASSERT_TRUE(sent.WaitForFinished(10));
     EXPECT_EQ(service.LogLines("report").size(), 10u);
 }
 
-TEST_F(UsageReporterTest, AnUnreachableHostIsSilent) {
+TEST_F(UsageReporterTest, AnUnreachableHostFailsQuietlyWithTheSocketError) {
     reporter.SetHost({"127.0.0.1", test::FreePort()}, "");
     reporter.Report(ReportKind::kStartup);
     reporter.Report(ReportKind::kRestoreClick);
-    EXPECT_TRUE(reporter.WaitIdle(20s));
+    ASSERT_TRUE(sent.WaitForFinished(2));
+    for (const Status& s : sent.outcomes()) {
+        ASSERT_FALSE(s.ok());
+        EXPECT_EQ(s.failure().what, "connect");
+        EXPECT_EQ(s.failure().code, static_cast<uint32_t>(ECONNREFUSED));
+    }
     reporter.SetHost({"no-such-host.invalid", 80}, "");
     reporter.Report(ReportKind::kBackupClick);
-    EXPECT_TRUE(reporter.WaitIdle(20s));
+    ASSERT_TRUE(sent.WaitForFinished(3));
+    ASSERT_FALSE(sent.outcomes()[2].ok());
+    EXPECT_EQ(sent.outcomes()[2].failure().what, "resolve");
+    EXPECT_EQ(context.CatalogueCount(), 0) << "a report never changes the program's state";
 }
 
 }  // namespace

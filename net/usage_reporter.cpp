@@ -1,10 +1,20 @@
 #include "net/usage_reporter.h"
 
-#include "platform/detached_thread.h"
+#include "net/service_api.h"
 
 namespace qnb::net {
 
-UsageReporter& g_usageReporter = *new UsageReporter;
+UsageReporter::UsageReporter(JobListener* listener, HttpClient::Options clientOptions)
+    : listener_(listener), clientOptions_(clientOptions) {}
+
+UsageReporter::~UsageReporter() {
+    std::list<std::unique_ptr<Job>> reports;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        reports.swap(reports_);
+    }
+    reports.clear();  // each job is stopped and joined
+}
 
 void UsageReporter::Attach(FactsReader facts, AppContext* context) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -19,29 +29,23 @@ void UsageReporter::SetHost(Endpoint host, const std::string& macAddress) {
 }
 
 void UsageReporter::Report(ReportKind kind) {
+    std::list<std::unique_ptr<Job>> ended;
+    Job* job;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        ++running_;
+        for (auto it = reports_.begin(); it != reports_.end();) {
+            auto next = std::next(it);
+            if ((*it)->Finished()) ended.splice(ended.end(), reports_, it);
+            it = next;
+        }
+        reports_.push_back(std::make_unique<Job>("usage report", SystemClock(), listener_));
+        job = reports_.back().get();
     }
-    bool started = StartDetachedThread([this, kind] {
-        Send(kind);
-        std::lock_guard<std::mutex> lock(mutex_);
-        --running_;
-        idle_.notify_all();
-    });
-    if (!started) {  // a report is never more than a try
-        std::lock_guard<std::mutex> lock(mutex_);
-        --running_;
-        idle_.notify_all();
-    }
+    // A report is never more than a try: a job that cannot start only tells its listener.
+    job->Start([this, kind](JobControl& control) { return Send(kind, control.stopToken()); });
 }
 
-bool UsageReporter::WaitIdle(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return idle_.wait_for(lock, timeout, [this] { return running_ == 0; });
-}
-
-void UsageReporter::Send(ReportKind kind) {
+Status UsageReporter::Send(ReportKind kind, const StopToken& stop) {
     Endpoint host;
     std::string query;
     {
@@ -53,30 +57,17 @@ void UsageReporter::Send(ReportKind kind) {
         if (kind == ReportKind::kReinstallDone && context_ && !context_->Handoff().localImage) {
             sys = context_->SelectedEntry().index;
         }
-        query = ReportQuery(kind, facts_, mac_, sys, soft_);
+        query = ReportQuery(kind, facts_, mac_, sys, "");
         host = host_;
     }
-    if (host.host.empty()) return;
+    if (host.host.empty()) return Status::Ok();  // no report host: nothing to send
 
     // Each report has a client of its own, so that two reports under way
-    // never share a connection; the thread waits for the answer (or its
-    // failure) and lets the client go.
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    HttpClient client(clientOptions);
-    auto finish = [&] {
-        client.Close();
-        std::lock_guard<std::mutex> lock(m);
-        done = true;
-        cv.notify_all();
-    };
-    if (!client.Init(host.host, host.port, [&](const char*, size_t) { finish(); }, [&](int) { finish(); }) ||
-        !client.Connect() || client.Request(ReportPath(kind), host.host, query) <= 0) {
-        return;
-    }
-    std::unique_lock<std::mutex> lock(m);
-    cv.wait(lock, [&] { return done; });
+    // never share a connection.
+    HttpClient client(clientOptions_);
+    Fetched fetched = FetchOnce(client, host, ReportPath(kind), query, stop);
+    if (fetched.stage == Fetched::kAnswered || fetched.stage == Fetched::kStopped) return Status::Ok();
+    return fetched.failure;
 }
 
 }  // namespace qnb::net

@@ -1,6 +1,8 @@
-// Threads that nobody waits for: the background work of start-up, one per
-// usage report, the HTTP client's receive and dispatch threads. They end by
-// themselves or with the process.
+// Threads that nobody waits for: the HTTP client's receive and dispatch
+// threads, which end by themselves once their connection is closed (Close
+// may be called from the dispatcher itself, which therefore cannot be
+// joined; Shutdown counts the dispatchers instead). Everything else runs as
+// a job (jobs/job.h).
 //
 // On Windows they are made with CreateThread: the toolchain's pthread
 // library crashes now and then when detached threads start and end while

@@ -85,7 +85,7 @@ def demo_machine(box, build, name, prepare=None):
         os.remove(setting)
         # The program itself: start-up builds the same context and writes SETTING.JSON again,
         # then shows its main window; it is closed here through the automation channel.
-        run = subprocess.Popen(["wine", os.path.join(build, "app", "QNBReinstaller.exe")],
+        run = subprocess.Popen(["wine", os.path.join(build, "program", "QNBReinstaller.exe")],
                                env=dict(box.env, **drives.env()), stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
         qnbdiag = os.path.join(build, "tools", "qnbdiag", "qnbdiag.exe")

@@ -37,6 +37,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     LocalFree(wide);
     if (args.empty() || !uikit::Framework::Initialise(instance)) return 2;
     using namespace qnb::ui;
+    // The gallery's windows look at a context that start-up never filled.
+    static qnb::AppContext context;
+    static Win32SecurityProbe probe([] { return context.OsTypeCode(); });
+    static SecurityDetector detector(probe);
     const std::string& window = args[0];
     if (window == "countdown") return static_cast<int>(CShowPictureDlg::RunCountdown(nullptr));
     if (window == "picture" && args.size() == 2) {
@@ -44,14 +48,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     }
     if (window == "error" && args.size() == 2) {
-        return static_cast<int>(CErrorMsgDlg::Run(nullptr, Unescape(args[1]), ProcessSecurityDetector()));
+        return static_cast<int>(CErrorMsgDlg::Run(nullptr, Unescape(args[1]), detector));
     }
     if (window == "guide") {
-        CGuideToCloseSafe::Run(nullptr, ProcessSecurityDetector());
+        CGuideToCloseSafe::Run(nullptr, detector);
         return 1;
     }
     if (window == "notice") {
-        CWaring::Run(nullptr, qnb::g_context, ProcessSecurityDetector());
+        CWaring::Run(nullptr, context, detector);
         return 1;
     }
     return 2;

@@ -28,7 +28,7 @@ class UiSession:
     def __init__(self, box, xvfb, build):
         self.box = box
         self.xvfb = xvfb
-        self.program = os.path.join(build, "app", "QNBReinstaller.exe")
+        self.program = os.path.join(build, "program", "QNBReinstaller.exe")
         self.qnbdiag = os.path.join(build, "tools", "qnbdiag", "qnbdiag.exe")
         self.env = {}
 

@@ -1,6 +1,5 @@
 #include "ui/security_probe_win32.h"
 
-#include "app/app_context.h"
 #include "platform/text.h"
 
 #include <windows.h>
@@ -112,12 +111,6 @@ std::optional<bool> Win32SecurityProbe::ServiceRunning(const std::string& name) 
     }
     CloseServiceHandle(manager);
     return running;
-}
-
-SecurityDetector& ProcessSecurityDetector() {
-    static Win32SecurityProbe probe([] { return g_context.OsTypeCode(); });
-    static SecurityDetector detector(probe);
-    return detector;
 }
 
 }  // namespace qnb::ui

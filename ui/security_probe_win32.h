@@ -26,7 +26,4 @@ private:
     std::function<int()> osTypeCode_;
 };
 
-// The program's detector: the real machine, the Windows of AppContext.
-SecurityDetector& ProcessSecurityDetector();
-
 }  // namespace qnb::ui

@@ -60,7 +60,7 @@ int RunContext(const Arguments& args) {
         PrintError(error);
         return 1;
     }
-    AppContext& context = g_context;
+    AppContext context;
     context.Initialise(machine->storage(), machine->system(), machine->files());
 
     Json::Value j(Json::objectValue);

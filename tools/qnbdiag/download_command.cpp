@@ -92,22 +92,24 @@ int RunDownload(const Arguments& args) {
     folder = plain[1];
 #ifdef _WIN32
     static win32::Win32FileSystem files;
-    win32::ConfigureDownloads(files);
-    std::string library = win32::DeployDownloadEngine(files, workspace);
-    if (library.empty()) {
+    static EngineLocation engine;
+    static CDownloadManager downloads;
+    win32::ConfigureDownloads(downloads, files, engine);
+    Status deployed = win32::DeployDownloadEngine(files, workspace, downloads, engine);
+    std::string library = engine.Get().value_or("");
+    if (!deployed || library.empty()) {
         PrintError("no engine: this program's payload carries no xldl.dll, or its folder could not be made");
         return 1;
     }
     std::printf("engine %s\n", library.c_str());
     if (direct) return RunDirect(library, url, folder, timeout);
-    CDownloadManager& downloads = Downloads();
     auto start = std::chrono::steady_clock::now();
     for (;;) {
         std::string savePath;
         int32_t state = 0, percent = 0, speed = 0, retries = 0;
         uint64_t total = 0, done = 0;
         if (!downloads.QueryTask(url, &savePath, &state, &percent, &total, &done, &speed, &retries)) {
-            downloads.AddTask(url, folder, true);
+            downloads.AddTask(url, folder);
             if (!downloads.QueryTask(url, &savePath, &state, &percent, &total, &done, &speed, &retries)) {
                 PrintError("the download could not be added (folder " + folder + ")");
                 return 1;

@@ -10,6 +10,7 @@
 // The API and report hosts are the build's, or QNB_API_HOST/PORT and
 // QNB_REPORT_HOST/PORT; the machine is the one QNB_SIM_MACHINE describes.
 #include "app/app_context.h"
+#include "jobs/job.h"
 #include "net/endpoints.h"
 #include "net/service_api.h"
 #include "net/usage_reporter.h"
@@ -18,12 +19,15 @@
 #include "tools/qnbdiag/json_output.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #ifdef _WIN32
-#include "app/startup_win32.h"
+#include "program/startup_win32.h"
 #include "inspect/mac_address_win32.h"
 #include "net/report_facts_win32.h"
 #include "net/self_install_win32.h"
@@ -38,11 +42,26 @@ using namespace std::chrono_literals;
 
 // The context on the configured machine, when there is one; otherwise an
 // uninitialised context (OS type code 0, nothing saved).
-std::unique_ptr<Machine> OpenContext() {
-    std::string error;
-    std::unique_ptr<Machine> machine = sim::OpenMachineFromEnvironment(&error);
-    if (machine) g_context.Initialise(machine->storage(), machine->system(), machine->files());
-    return machine;
+struct Session {
+    Session() {
+        std::string error;
+        machine = sim::OpenMachineFromEnvironment(&error);
+        if (machine) context.Initialise(machine->storage(), machine->system(), machine->files());
+    }
+    std::unique_ptr<Machine> machine;
+    AppContext context;
+};
+
+// Runs work as a job and waits for its end.
+Status RunJob(const char* name, Job::Work work) {
+    Job job(name);
+    job.Start(std::move(work));
+    job.Join();
+    return job.Outcome().value_or(Status::Ok());
+}
+
+void PrintFailure(const Status& status) {
+    if (!status.ok()) std::fprintf(stderr, "%s\n", status.failure().Describe().c_str());
 }
 
 Json::Value EntryJson(const CatalogueEntry& e) {
@@ -167,64 +186,77 @@ net::QueryOptions OneAttempt() {
     return options;
 }
 
-template <typename Query>
-void RunOnce(Query& query) {
-    query.Run();
-    query.WaitForAttempts(1, 120s);
-    query.Stop();
+void RunOnce(net::RetryingQuery& query) {
+    PrintFailure(RunJob("service query", [&](JobControl& control) { return query.Run(control); }));
 }
 
 int Catalogue(const Arguments& args) {
     if (!args.empty()) return PrintError("catalogue takes no arguments"), 2;
-    auto machine = OpenContext();
-    net::CatalogueQuery query(g_context, net::ApiEndpoint(), OneAttempt());
+    Session session;
+    net::CatalogueQuery query(session.context, net::ApiEndpoint(), OneAttempt());
     RunOnce(query);
-    PrintJson(CatalogueJson(g_context));
-    return g_context.CatalogueCount() > 0 ? 0 : 1;
+    PrintJson(CatalogueJson(session.context));
+    return session.context.CatalogueCount() > 0 ? 0 : 1;
 }
 
 int GetPe(const Arguments& args) {
     if (!args.empty()) return PrintError("getpe takes no arguments"), 2;
-    auto machine = OpenContext();
-    net::PackageQuery query(g_context, net::ApiEndpoint(), OneAttempt());
+    Session session;
+    net::PackageQuery query(session.context, net::ApiEndpoint(), OneAttempt());
     RunOnce(query);
+    const bool answered = query.Progress().answers > 0;
     Json::Value j(Json::objectValue);
-    j["url"] = g_context.PackageUrl();
-    j["answered"] = query.Answers() > 0;
-    j["local_pe_url"] = g_context.Handoff().localPeUrl;
+    j["url"] = session.context.PackageUrl();
+    j["answered"] = answered;
+    j["local_pe_url"] = session.context.Handoff().localPeUrl;
     PrintJson(j);
-    return query.Answers() > 0 ? 0 : 1;
+    return answered ? 0 : 1;
 }
 
 int Update(const Arguments& args) {
     if (!args.empty()) return PrintError("update takes no arguments"), 2;
-    auto machine = OpenContext();
-    net::UpdateCheck check(g_context, net::ApiEndpoint());
-    check.Run();
-    check.WaitForAnswer(120s);
-    PrintJson(UpdateJson(g_context));
-    return g_context.UpdateState() != 0 ? 0 : 1;
+    Session session;
+    net::UpdateCheck check(session.context, net::ApiEndpoint());
+    PrintFailure(RunJob("update check", [&](JobControl& control) { return check.Run(control); }));
+    PrintJson(UpdateJson(session.context));
+    return session.context.UpdateState() != 0 ? 0 : 1;
 }
 
 int Report(const Arguments& args) {
     int kind = args.size() == 1 ? std::atoi(args[0].c_str()) : 0;
     if (kind < 1 || kind > 7) return PrintError("usage: report KIND (1 to 7)"), 2;
-    auto machine = OpenContext();
+    Session session;
+    // Hears the report's end.
+    struct Ended : JobListener {
+        void Finished(const Status& status) override {
+            std::lock_guard<std::mutex> lock(mutex);
+            outcome = status;
+            done.notify_all();
+        }
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<Status> outcome;
+    } ended;
+    net::UsageReporter reporter(&ended);
 #ifdef _WIN32
-    net::g_usageReporter.Attach(net::win32::ReadReportFacts, &g_context);
+    reporter.Attach(net::win32::ReadReportFacts, &session.context);
     std::string mac = inspect::win32::GetMacAddress();
 #else
-    net::g_usageReporter.Attach(nullptr, &g_context);
+    reporter.Attach(nullptr, &session.context);
     std::string mac;
 #endif
-    net::g_usageReporter.SetHost(net::ReportEndpoint(), mac);
-    net::g_usageReporter.Report(static_cast<net::ReportKind>(kind));
-    bool idle = net::g_usageReporter.WaitIdle(120s);
+    reporter.SetHost(net::ReportEndpoint(), mac);
+    reporter.Report(static_cast<net::ReportKind>(kind));
+    {
+        std::unique_lock<std::mutex> lock(ended.mutex);
+        ended.done.wait(lock, [&] { return ended.outcome.has_value(); });
+    }
+    PrintFailure(*ended.outcome);
     Json::Value j(Json::objectValue);
     j["path"] = net::ReportPath(static_cast<net::ReportKind>(kind));
     j["mac"] = net::MacForReports(mac);
     PrintJson(j);
-    return idle ? 0 : 1;
+    return ended.outcome->ok() ? 0 : 1;
 }
 
 #ifdef _WIN32
@@ -269,31 +301,31 @@ int StartupServices(const Arguments& args) {
     host.InitialiseContext();
     host.SendStartupReport();
     host.StartBackgroundThreads();
+    AppContext& context = host.context();
 
     // Watch what the threads leave in the context, as the windows would.
-    std::string workspace = g_context.WorkspacePath();
+    std::string workspace = context.WorkspacePath();
     std::string shortcut = net::win32::DesktopFolder() + "\\" + net::win32::kShortcutName + ".lnk";
     bool sawFailed = false;
     auto exists = [](const std::string& path) { return GetFileAttributesW(text::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; };
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     for (;;) {
-        sawFailed |= g_context.CatalogueCount() == -1;
-        bool complete = g_context.CatalogueCount() > 0 && !g_context.PackageUrl().empty() &&
+        sawFailed |= context.CatalogueCount() == -1;
+        bool complete = context.CatalogueCount() > 0 && !context.PackageUrl().empty() &&
                         (workspace.empty() || (exists(workspace + net::win32::kProgramFileName) && exists(shortcut)));
         if (complete || std::chrono::steady_clock::now() > deadline) break;
         std::this_thread::sleep_for(50ms);
     }
     // The update check is asked once: while the service was down it gets no answer.
-    for (int i = 0; i < 100 && g_context.UpdateState() == 0; ++i) std::this_thread::sleep_for(50ms);
-    net::g_usageReporter.WaitIdle(30s);
+    for (int i = 0; i < 100 && context.UpdateState() == 0; ++i) std::this_thread::sleep_for(50ms);
 
     Json::Value j(Json::objectValue);
-    j["ready"] = g_context.IsReady();
+    j["ready"] = context.IsReady();
     j["workspace"] = workspace;
-    j["catalogue"] = CatalogueJson(g_context);
+    j["catalogue"] = CatalogueJson(context);
     j["saw_catalogue_failed"] = sawFailed;
-    j["package_url"] = g_context.PackageUrl();
-    j["update"] = UpdateJson(g_context);
+    j["package_url"] = context.PackageUrl();
+    j["update"] = UpdateJson(context);
     j["program"] = net::win32::ProgramPath();
     j["shortcut"] = shortcut;
     PrintJson(j);

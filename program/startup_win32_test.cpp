@@ -1,4 +1,4 @@
-#include "app/startup_win32.h"
+#include "program/startup_win32.h"
 
 #include "platform/win32/machine_win32.h"
 

@@ -3,14 +3,10 @@
 // shut down in the order that lets a new copy start at once.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
 namespace qnb {
-
-// Set once, after the window loop has ended; read by the space guard.
-extern std::atomic<bool> g_exitFlag;
 
 constexpr char kSingleInstanceMutex[] = "__One_Quenbrook_Reinstaller_Runed__";
 constexpr char kAlreadyRunningText[] = "Tessaly重装助手正在运行，请不要重复打开！";
@@ -35,7 +31,9 @@ public:
     virtual bool InitialiseCom() = 0;
     // Creates the main window and runs the message loop until it closes.
     virtual void RunMainWindow() = 0;
-    // Tells the download tasks to stop and gives them 200 ms.
+    // Tells the background work that reads the exit flag (the space guard) to stop.
+    virtual void StopBackgroundWork() = 0;
+    // Stops the download worker and waits for it to end its engine.
     virtual void StopDownloads() = 0;
     virtual void DestroyMainWindow() = 0;
     virtual void UninitialiseCom() = 0;

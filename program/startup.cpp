@@ -1,8 +1,6 @@
-#include "app/startup.h"
+#include "program/startup.h"
 
 namespace qnb {
-
-std::atomic<bool> g_exitFlag{false};
 
 int RunProgram(StartupHost& host) {
     if (!host.CreateSingleInstanceMutex()) {
@@ -27,7 +25,7 @@ int RunProgram(StartupHost& host) {
 
     // A new copy may start from here on, even before this process has ended.
     host.CloseSingleInstanceMutex();
-    g_exitFlag = true;
+    host.StopBackgroundWork();
     host.StopDownloads();
     host.DestroyMainWindow();
     host.UninitialiseCom();

@@ -1,5 +1,5 @@
 // The program's entry point.
-#include "app/startup_win32.h"
+#include "program/startup_win32.h"
 
 #include <windows.h>
 
@@ -23,8 +23,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 #endif
     qnb::win32::Win32StartupHost host(std::move(machine));
     int code = qnb::RunProgram(host);
-    // The background threads end with the process, before anything else
-    // does: returning would run the program's static destructors while
-    // those threads still use what they destroy.
+    // Shutdown has stopped the space guard and the downloads. The other
+    // jobs (a service query may sit in a connect that no stop reaches) and
+    // the usage reports end with the process: the host is not destroyed,
+    // so nothing waits for them.
     ExitProcess(code);
 }
