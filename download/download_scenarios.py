@@ -8,7 +8,6 @@ manager's rules: restore from Download.json, resume after a kill, restart of
 a stalled download, and the retry counts to failure on a broken server.
 """
 
-import argparse
 import hashlib
 import json
 import os
@@ -24,168 +23,177 @@ sys.path.insert(0, TESTBED)
 sys.path.insert(0, os.path.join(TESTBED, "service"))
 from localservice import LocalService, generated_bytes  # noqa: E402
 from nginx_server import NginxServer  # noqa: E402
-from winebox import WineBox  # noqa: E402
-
-FAILURES = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        FAILURES.append(what)
+from scenarios import Runner  # noqa: E402
 
 
 def sha(data):
     return hashlib.sha256(data).hexdigest()
 
 
-class Scenarios:
-    def __init__(self, box, qnbdiag, drive):
-        self.box = box
-        self.qnbdiag = qnbdiag
+class Shared:
+    def __init__(self, service, drive):
+        self.service = service
         self.drive = drive  # host folder shown as T:
 
-    def host(self, *parts):
-        return os.path.join(self.drive, *parts)
 
-    def download(self, url, timeout=180, workspace="T:\\"):
-        return self.box.run([self.qnbdiag, "download", url, "T:\\Data", "--workspace", workspace,
-                             "--timeout", str(timeout)],
-                            capture_output=True, text=True, timeout=timeout + 60)
-
-    def gen_requests(self, service, name):
-        return [e for e in service.log() if e["group"] == "gen" and e["path"].endswith("/" + name)]
-
-    def complete_and_restored(self, service):
-        size = 24 << 20
-        url = service.url("/gen/%d/win10.gho" % size)
-        run = self.download(url)
-        check(run.returncode == 0, "a download from the test service completes (exit %d: %s)"
-              % (run.returncode, run.stderr.strip()[-300:]))
-        path = self.host("Data", "win10.gho")
-        data = open(path, "rb").read() if os.path.exists(path) else b""
-        check(sha(data) == sha(generated_bytes(size)), "the file is byte-identical to the source")
-        leftovers = [n for n in os.listdir(self.host("Data")) if n != "win10.gho"]
-        check(leftovers == [], "no partial or control file is left (%s)" % leftovers)
-        ranges = [e["range"] for e in self.gen_requests(service, "win10.gho")]
-        check(len(ranges) >= 4 and all(r and r.startswith("bytes=") for r in ranges),
-              "several connections fetch ranges (%d requests)" % len(ranges))
-        records = json.loads(open(self.host("Download.json"), "rb").read())
-        check(records == {"count": 1, "list": [{"url": url, "file": "T:\\Data\\win10.gho"}]},
-              "Download.json records the completed download")
-
-        before = len(service.log())
-        run = self.download(url)
-        check(run.returncode == 0 and "state 4 percent 100" in run.stdout,
-              "a later start restores the completed record from Download.json")
-        check(len(service.log()) == before, "and does not fetch it again")
-
-    def resume_after_kill(self, service):
-        size = 32 << 20
-        url = service.url("/gen/%d/resume.gho" % size, rate=str(2 << 20))
-        control = self.host("Data", "resume.gho.qnbdl.ctl")
-        process = subprocess.Popen(["wine", self.qnbdiag, "download", url, "T:\\Data", "--timeout", "120"],
-                                   env=self.box.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        halfway = False
-        deadline = time.time() + 60
-        for line in process.stdout:
-            parts = line.split()
-            if len(parts) > 5 and parts[0] == "state" and int(parts[5]) >= 0.4 * size:
-                halfway = True
-                break
-            if time.time() > deadline:
-                break
-        process.kill()
-        process.wait()
-        time.sleep(1)
-        check(halfway and os.path.exists(control), "killed at about half way with its control file on disk")
-        first_run = len(self.gen_requests(service, "resume.gho"))
-        run = self.download(url)
-        check(run.returncode == 0, "the next start completes the download")
-        data = open(self.host("Data", "resume.gho"), "rb").read()
-        check(sha(data) == sha(generated_bytes(size)), "the resumed file is byte-identical to the source")
-        later = self.gen_requests(service, "resume.gho")[first_run:]
-        starts = [int(e["range"].split("=")[1].split("-")[0]) for e in later if e["range"]]
-        check(starts and min(starts) > 0, "the next start asks only for what was missing (from %s)"
-              % (min(starts) if starts else None))
-
-    def stalled(self, service):
-        size = 6 << 20
-        # The first answer sends a little and then nothing: the download stops, fails over and starts again.
-        url = service.url("/gen/%d/stall.gho" % size, stall_after="65536", times="1")
-        started = time.time()
-        run = self.download(url, timeout=150)
-        check(run.returncode == 0, "a stalled download is restarted and completes (%.0f s)" % (time.time() - started))
-        data = open(self.host("Data", "stall.gho"), "rb").read()
-        check(sha(data) == sha(generated_bytes(size)), "the restarted file is byte-identical to the source")
-
-    def chunked_through_winhttp(self, service):
-        # Chunked answers are WinHTTP's to read: the whole download goes through it.
-        size = 6 << 20
-        url = service.url("/gen/%d/chunked.gho" % size, chunked="65536")
-        run = self.download(url)
-        check(run.returncode == 0, "a download of chunked answers completes through WinHTTP")
-        data = open(self.host("Data", "chunked.gho"), "rb").read()
-        check(sha(data) == sha(generated_bytes(size)), "the file read through WinHTTP is byte-identical")
-        ranges = [e["range"] for e in self.gen_requests(service, "chunked.gho")]
-        check(len(ranges) >= 2 and all(ranges), "WinHTTP asks for ranges too (%d requests)" % len(ranges))
-
-    def redirected(self, service):
-        # A redirect is followed by WinHTTP; the ranges then go to where it led.
-        size = 12 << 20
-        www = tempfile.mkdtemp(prefix="qnb-www-")
-        try:
-            with open(os.path.join(www, "moved.gho"), "wb") as f:
-                f.write(generated_bytes(size, seed=5))
-            with NginxServer(www) as nginx:
-                run = self.download(nginx.url("redirect/moved.gho"))
-                requests = nginx.requests()
-        finally:
-            shutil.rmtree(www, ignore_errors=True)
-        check(run.returncode == 0, "a redirected download completes")
-        data = open(self.host("Data", "moved.gho"), "rb").read()
-        check(sha(data) == sha(generated_bytes(size, seed=5)), "the redirected file is byte-identical to the source")
-        statuses = [r[0] for r in requests]
-        check(statuses[:1] == [302] and len(statuses) > 2 and set(statuses[1:]) == {206},
-              "the redirect is followed once and the ranges go to its target (%s)" % statuses)
-
-    def broken_server(self, service):
-        url = service.url("/gen/1048576/broken.gho", fail="500")
-        run = self.download(url, timeout=120)
-        check(run.returncode == 1 and "state 1" in run.stdout, "a server that always fails ends in state 1")
-        retries = [int(l.split()[-1]) for l in run.stdout.splitlines() if l.startswith("state")]
-        check(retries and retries[-1] == 10, "the failure is reported with 10 retries")
-        count = len(self.gen_requests(service, "broken.gho"))
-        # One start, four restarts of the same task, then six new tasks: eleven tries in all.
-        check(count == 11, "the engine was asked 11 times (%d)" % count)
-        check(not os.path.exists(self.host("Data", "broken.gho")), "nothing is left under the final name")
+runner = Runner(__doc__, prefix="qnb-download")
+runner.argument("--qnbdiag", required=True)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--qnbdiag", required=True)
-    parser.add_argument("only", nargs="*", help="scenarios to run (all by default)")
-    args = parser.parse_args()
-    names = args.only or ["complete_and_restored", "resume_after_kill", "stalled", "redirected",
-                          "chunked_through_winhttp", "broken_server"]
+def host(s, *parts):
+    return os.path.join(s.shared.drive, *parts)
+
+
+def download(s, url, timeout=180, workspace="T:\\"):
+    return s.box.run([s.args.qnbdiag, "download", url, "T:\\Data", "--workspace", workspace,
+                      "--timeout", str(timeout)],
+                     capture_output=True, text=True, timeout=timeout + 60)
+
+
+def gen_requests(service, name):
+    return [e for e in service.log() if e["group"] == "gen" and e["path"].endswith("/" + name)]
+
+
+@runner.scenario
+def complete_and_restored(s):
+    service = s.shared.service
+    size = 24 << 20
+    url = service.url("/gen/%d/win10.gho" % size)
+    run = download(s, url)
+    s.check(run.returncode == 0, "a download from the test service completes (exit %d: %s)"
+            % (run.returncode, run.stderr.strip()[-300:]))
+    path = host(s, "Data", "win10.gho")
+    data = open(path, "rb").read() if os.path.exists(path) else b""
+    s.check(sha(data) == sha(generated_bytes(size)), "the file is byte-identical to the source")
+    leftovers = [n for n in os.listdir(host(s, "Data")) if n != "win10.gho"]
+    s.check(leftovers == [], "no partial or control file is left (%s)" % leftovers)
+    ranges = [e["range"] for e in gen_requests(service, "win10.gho")]
+    s.check(len(ranges) >= 4 and all(r and r.startswith("bytes=") for r in ranges),
+            "several connections fetch ranges (%d requests)" % len(ranges))
+    records = json.loads(open(host(s, "Download.json"), "rb").read())
+    s.check(records == {"count": 1, "list": [{"url": url, "file": "T:\\Data\\win10.gho"}]},
+            "Download.json records the completed download")
+
+    before = len(service.log())
+    run = download(s, url)
+    s.check(run.returncode == 0 and "state 4 percent 100" in run.stdout,
+            "a later start restores the completed record from Download.json")
+    s.check(len(service.log()) == before, "and does not fetch it again")
+
+
+@runner.scenario
+def resume_after_kill(s):
+    service = s.shared.service
+    size = 32 << 20
+    url = service.url("/gen/%d/resume.gho" % size, rate=str(2 << 20))
+    control = host(s, "Data", "resume.gho.qnbdl.ctl")
+    process = subprocess.Popen(["wine", s.args.qnbdiag, "download", url, "T:\\Data", "--timeout", "120"],
+                               env=s.box.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    halfway = False
+    deadline = time.time() + 60
+    for line in process.stdout:
+        parts = line.split()
+        if len(parts) > 5 and parts[0] == "state" and int(parts[5]) >= 0.4 * size:
+            halfway = True
+            break
+        if time.time() > deadline:
+            break
+    process.kill()
+    process.wait()
+    time.sleep(1)
+    s.check(halfway and os.path.exists(control), "killed at about half way with its control file on disk")
+    first_run = len(gen_requests(service, "resume.gho"))
+    run = download(s, url)
+    s.check(run.returncode == 0, "the next start completes the download")
+    data = open(host(s, "Data", "resume.gho"), "rb").read()
+    s.check(sha(data) == sha(generated_bytes(size)), "the resumed file is byte-identical to the source")
+    later = gen_requests(service, "resume.gho")[first_run:]
+    starts = [int(e["range"].split("=")[1].split("-")[0]) for e in later if e["range"]]
+    s.check(starts and min(starts) > 0, "the next start asks only for what was missing (from %s)"
+            % (min(starts) if starts else None))
+
+
+@runner.scenario
+def stalled(s):
+    service = s.shared.service
+    size = 6 << 20
+    # The first answer sends a little and then nothing: the download stops, fails over and starts again.
+    url = service.url("/gen/%d/stall.gho" % size, stall_after="65536", times="1")
+    started = time.time()
+    run = download(s, url, timeout=150)
+    s.check(run.returncode == 0, "a stalled download is restarted and completes (%.0f s)" % (time.time() - started))
+    data = open(host(s, "Data", "stall.gho"), "rb").read()
+    s.check(sha(data) == sha(generated_bytes(size)), "the restarted file is byte-identical to the source")
+
+
+@runner.scenario
+def redirected(s):
+    service = s.shared.service
+    # A redirect is followed by WinHTTP; the ranges then go to where it led.
+    size = 12 << 20
+    www = tempfile.mkdtemp(prefix="qnb-www-")
+    try:
+        with open(os.path.join(www, "moved.gho"), "wb") as f:
+            f.write(generated_bytes(size, seed=5))
+        with NginxServer(www) as nginx:
+            run = download(s, nginx.url("redirect/moved.gho"))
+            requests = nginx.requests()
+    finally:
+        shutil.rmtree(www, ignore_errors=True)
+    s.check(run.returncode == 0, "a redirected download completes")
+    data = open(host(s, "Data", "moved.gho"), "rb").read()
+    s.check(sha(data) == sha(generated_bytes(size, seed=5)), "the redirected file is byte-identical to the source")
+    statuses = [r[0] for r in requests]
+    s.check(statuses[:1] == [302] and len(statuses) > 2 and set(statuses[1:]) == {206},
+            "the redirect is followed once and the ranges go to its target (%s)" % statuses)
+
+
+@runner.scenario
+def chunked_through_winhttp(s):
+    service = s.shared.service
+    # Chunked answers are WinHTTP's to read: the whole download goes through it.
+    size = 6 << 20
+    url = service.url("/gen/%d/chunked.gho" % size, chunked="65536")
+    run = download(s, url)
+    s.check(run.returncode == 0, "a download of chunked answers completes through WinHTTP")
+    data = open(host(s, "Data", "chunked.gho"), "rb").read()
+    s.check(sha(data) == sha(generated_bytes(size)), "the file read through WinHTTP is byte-identical")
+    ranges = [e["range"] for e in gen_requests(service, "chunked.gho")]
+    s.check(len(ranges) >= 2 and all(ranges), "WinHTTP asks for ranges too (%d requests)" % len(ranges))
+
+
+@runner.scenario
+def broken_server(s):
+    service = s.shared.service
+    url = service.url("/gen/1048576/broken.gho", fail="500")
+    run = download(s, url, timeout=120)
+    s.check(run.returncode == 1 and "state 1" in run.stdout, "a server that always fails ends in state 1")
+    retries = [int(l.split()[-1]) for l in run.stdout.splitlines() if l.startswith("state")]
+    s.check(retries and retries[-1] == 10, "the failure is reported with 10 retries")
+    count = len(gen_requests(service, "broken.gho"))
+    # One start, four restarts of the same task, then six new tasks: eleven tries in all.
+    s.check(count == 11, "the engine was asked 11 times (%d)" % count)
+    s.check(not os.path.exists(host(s, "Data", "broken.gho")), "nothing is left under the final name")
+
+
+@runner.shared
+def service_and_drive(box, args, xvfb):
     drive = tempfile.mkdtemp(prefix="qnb-downloads-")
     try:
-        with LocalService() as service, WineBox() as box:
+        with LocalService() as service:
             box.map_drive("T", drive)
-            scenarios = Scenarios(box, args.qnbdiag, drive)
-            for name in names:
-                print("--", name, flush=True)
-                for entry in os.listdir(drive):  # each scenario starts on an empty drive
-                    path = os.path.join(drive, entry)
-                    shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
-                getattr(scenarios, name)(service)
+            yield Shared(service, drive)
     finally:
         shutil.rmtree(drive, ignore_errors=True)
-    if FAILURES:
-        print("failed: " + "; ".join(FAILURES))
-        return 1
-    return 0
+
+
+@runner.before_each
+def empty_drive(s):
+    """Each scenario starts on an empty drive."""
+    for entry in os.listdir(s.shared.drive):
+        path = os.path.join(s.shared.drive, entry)
+        shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(runner.main())

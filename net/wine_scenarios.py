@@ -9,7 +9,6 @@ it is up, the package URL lands in SETTING.JSON, the update answer is kept,
 and the workspace copy of the program and the desktop shortcut exist.
 """
 
-import argparse
 import json
 import os
 import shutil
@@ -23,220 +22,205 @@ sys.path.insert(0, os.path.join(TOP, "testbed"))
 sys.path.insert(0, os.path.join(TOP, "testbed", "service"))
 from localservice import LocalService, free_port  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
-from winebox import WineBox  # noqa: E402
+from scenarios import Runner  # noqa: E402
 
 CATALOGUE = "/soft/quenbrook-reinstall/v2/syslist/"
 
 
-class Scenarios:
-    def __init__(self, box, qnbdiag):
-        self.box = box
-        self.qnbdiag = qnbdiag
-        self.problems = []
-
-    def check(self, condition, message):
-        if not condition:
-            self.problems.append(message)
-        return condition
-
-    def diag(self, *args, env=None):
-        return self.box.run([self.qnbdiag] + list(args), env=env, capture_output=True, timeout=300)
-
-    def diag_json(self, *args, env=None):
-        result = self.diag(*args, env=env)
-        try:
-            return result.returncode, json.loads(result.stdout.decode("utf-8"))
-        except ValueError:
-            self.problems.append("%s printed no JSON: %r %r" % (args, result.stdout[:300], result.stderr[:300]))
-            return result.returncode, {}
-
-    # The HTTP client over Winsock.
-
-    def http_client(self):
-        with tempfile.TemporaryDirectory() as folder:
-            body = os.urandom(3 * 1024 * 1024 + 17)
-            small = os.urandom(700)
-            with open(os.path.join(folder, "big.bin"), "wb") as f:
-                f.write(body)
-            with open(os.path.join(folder, "small.bin"), "wb") as f:
-                f.write(small)
-            with LocalService(files=folder) as service:
-                for path, expected in [("/files/big.bin", body),
-                                       ("/files/small.bin?chunked=9&split=1&gap_ms=1", small),
-                                       ("/files/small.bin?chunked=100&cuts=20,37,38,39,40,41,42,43,44", small)]:
-                    result = self.diag("http-get", service.url(path))
-                    self.check(result.returncode == 0 and result.stdout == expected,
-                               "http-get %s: exit %d, %d bytes" % (path, result.returncode, len(result.stdout)))
-                result = self.diag("http-get", service.url("/files/missing.bin"))
-                self.check(result.returncode == 1 and b"error 0" in result.stderr,
-                           "http-get of a 404: exit %d, %r" % (result.returncode, result.stderr))
-                entry = service.requests("files")[0]
-                self.check(entry["user_agent"].startswith("Mozilla/5.0 (Windows NT 6.3; Win64; x64)"),
-                           "User-Agent %r" % entry["user_agent"])
-
-    # One request of each API call, and the reports.
-
-    def service_calls(self):
-        with MachineDrives(self.box, machine_path("one-disk-c-d")) as drives, \
-                LocalService(switches={"update": "must"}) as service:
-            env = dict(drives.env(), QNB_API_HOST="127.0.0.1", QNB_API_PORT=str(service.port),
-                       QNB_REPORT_HOST="127.0.0.1", QNB_REPORT_PORT=str(service.port))
-            code, catalogue = self.diag_json("catalogue", env=env)
-            entries = catalogue.get("entries", [])
-            self.check(code == 0 and catalogue.get("count") == 6 and len(entries) == 6,
-                       "catalogue: exit %d, %r" % (code, catalogue.get("count")))
-            if entries:
-                self.check(entries[0]["name"] == "Windows 10 64位 专业版" and entries[0]["size"] == 12582912,
-                           "first entry %r" % entries[0])
-                self.check([e["selected"] for e in entries] == [True] + [False] * 5,
-                           "on Windows 10 64-bit the recommended 64-bit image alone is selected")
-                self.check([g["name"] for g in catalogue["groups"]] == ["Windows 10 系统", "Windows 7 系统", "其他系统"],
-                           "groups %r" % catalogue["groups"])
-
-            code, package = self.diag_json("getpe", env=env)
-            url = service.base + "/gen/3145728/TessalyPE.wim"
-            self.check(code == 0 and package.get("url") == url, "getpe %r" % package)
-            setting = open(drives.host("D:\\Quenbrook\\Data\\SETTING.JSON"), "rb").read().decode("gbk")
-            self.check(json.loads(setting)["LocalPeUrl"] == url, "LocalPeUrl in SETTING.JSON: %s" % setting)
-
-            code, update = self.diag_json("update", env=env)
-            self.check(code == 0 and update.get("state") == 1 and update.get("must") is True
-                       and update.get("vername") == "2.1.0", "update %r" % update)
-            self.check(service.requests("update")[0]["query"] == "ver=20190404", "update query")
-
-            code, mac = self.diag_json("mac")
-            host_macs = set()
-            for name in os.listdir("/sys/class/net"):
-                with open(os.path.join("/sys/class/net", name, "address")) as f:
-                    host_macs.add(f.read().strip().replace(":", "-"))
-            host_macs.discard("00-00-00-00-00-00")
-            self.check(mac.get("mac") in host_macs or (not host_macs and mac.get("mac") == ""),
-                       "mac %r is not one of the host's %r" % (mac.get("mac"), host_macs))
-            reported_mac = mac.get("mac", "").replace("-", "") or "NULL"
-
-            for kind, path, query in [
-                    ("3", "backupclick", {"mac": reported_mac, "ver": "20190404", "utm_source": "2001"}),
-                    ("7", "reinstallclick", None),
-                    ("1", "sysinfo", None)]:
-                code, _ = self.diag_json("report", kind, env=env)
-                found = service.wait_for_log(lambda e: e["path"].endswith("/v2/%s/" % path), timeout=20)
-                if not self.check(code == 0 and found, "report %s: exit %d, logged %r" % (kind, code, found)):
-                    continue
-                params = found[-1]["params"]
-                if query:
-                    self.check(params == query, "report %s: %r" % (path, params))
-                elif path == "sysinfo":
-                    self.check(set(params) == {"mav", "miv", "bn", "pt", "pa", "sp", "mac", "pi", "ver", "utm_source"}
-                               and params["mac"] == reported_mac and int(params["mav"]) >= 5,
-                               "start-up report %r" % params)
-                else:
-                    self.check(params["old_sys"].count(".") == 2 and params["mac"] == reported_mac,
-                               "reinstall wizard report %r" % params)
-
-    # The program's start-up threads.
-
-    def private_desktops(self):
-        """Wine links the desktop folder to the host's home; gives the prefix its own."""
-        users = os.path.join(self.box.drive_c(), "users")
-        desktops = []
-        for user in os.listdir(users):
-            desktop = os.path.join(users, user, "Desktop")
-            if os.path.islink(desktop):
-                os.remove(desktop)
-            os.makedirs(desktop, exist_ok=True)
-            desktops.append(desktop)
-        return desktops
-
-    def run_startup(self, drives, api_port, report_port, bring_up=None):
-        """qnbdiag startup-services on the machine; bring_up() is called 4 s after the start."""
-        env = dict(self.box.env, **drives.env())
-        env.update(QNB_API_HOST="127.0.0.1", QNB_API_PORT=str(api_port),
-                   QNB_REPORT_HOST="127.0.0.1", QNB_REPORT_PORT=str(report_port),
-                   WINEDLLOVERRIDES=env.get("WINEDLLOVERRIDES", "") + ";winemenubuilder.exe=d")
-        program = subprocess.Popen(["wine", self.qnbdiag, "startup-services", "120"], env=env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        try:
-            if bring_up:
-                time.sleep(4)
-                bring_up()
-            out, err = program.communicate(timeout=240)
-        finally:
-            if program.poll() is None:
-                program.kill()
-                program.wait()
-        try:
-            return json.loads(out.decode("utf-8"))
-        except ValueError:
-            self.problems.append("startup-services printed no JSON: %r %r" % (out[:300], err[:300]))
-            return None
-
-    def startup_threads(self):
-        """The service is down at start-up and comes up 4 s later."""
-        desktops = self.private_desktops()
-        api_port = free_port()
-        with MachineDrives(self.box, machine_path("one-disk-c-d")) as drives, \
-                LocalService() as reports, LocalService(port=api_port) as api:
-            api.stop()
-            state = self.run_startup(drives, api_port, reports.port, bring_up=api.start)
-            if state is None:
-                return
-            self.check(state["ready"], "the context is not ready")
-            self.check(state["saw_catalogue_failed"], "the catalogue was never marked failed while the service was down")
-            self.check(state["catalogue"]["count"] == 6, "catalogue count %r" % state["catalogue"]["count"])
-            log = api.requests("syslist")
-            self.check(len(log) == 1 and log[0]["query"] == "utm_source=2001",
-                       "one first catalogue request once the service was up: %r" % log)
-            url = api.base + "/gen/3145728/TessalyPE.wim"
-            self.check(state["package_url"] == url, "package URL %r" % state["package_url"])
-            setting = json.loads(open(drives.host("D:\\Quenbrook\\Data\\SETTING.JSON"), "rb").read().decode("gbk"))
-            self.check(setting["LocalPeUrl"] == url, "LocalPeUrl %r" % setting["LocalPeUrl"])
-            self.check(state["update"]["state"] == 0, "an update answer without a service: %r" % state["update"])
-
-            copy = drives.host("D:\\Quenbrook\\Data\\QNBReinstaller.exe")
-            with open(self.qnbdiag, "rb") as f:
-                running = f.read()
-            self.check(os.path.exists(copy) and open(copy, "rb").read() == running,
-                       "the workspace copy of the program is missing or differs")
-            shortcuts = [os.path.join(d, "Tessaly重装助手.lnk") for d in desktops]
-            self.check(any(os.path.exists(s) for s in shortcuts), "no shortcut in %r" % desktops)
-
-            startup = reports.requests("report")
-            self.check(len(startup) == 1 and startup[0]["path"].endswith("/v2/sysinfo/"),
-                       "one start-up report: %r" % startup)
-
-    def update_answer(self):
-        """The service is up at start-up: the update answer is kept for the main window."""
-        self.private_desktops()
-        with MachineDrives(self.box, machine_path("one-disk-c-d")) as drives, \
-                LocalService(switches={"update": "newer"}) as api:
-            state = self.run_startup(drives, api.port, api.port)
-            if state is None:
-                return
-            update = state["update"]
-            self.check(update["state"] == 1 and update["status"] and not update["must"] and update["vername"] == "2.0.1"
-                       and update["url"] == api.base + "/download/", "update answer %r" % update)
-            self.check(not state["saw_catalogue_failed"] and state["catalogue"]["count"] == 6,
-                       "catalogue %r" % state["catalogue"]["count"])
+runner = Runner(__doc__, prefix="qnb-net")
+runner.argument("--qnbdiag", required=True)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--qnbdiag", required=True)
-    args = parser.parse_args()
-    failed = 0
-    with WineBox("qnb-net") as box:
-        scenarios = Scenarios(box, args.qnbdiag)
-        for name in ("http_client", "service_calls", "startup_threads", "update_answer"):
-            before = len(scenarios.problems)
-            started = time.monotonic()
-            getattr(scenarios, name)()
-            problems = scenarios.problems[before:]
-            print("%-16s %s (%.0f s)" % (name, "ok" if not problems else "FAILED", time.monotonic() - started))
-            for p in problems:
-                print("    " + p)
-            failed += bool(problems)
-    return 1 if failed else 0
+def diag(s, *args, env=None):
+    return s.box.run([s.args.qnbdiag] + list(args), env=env, capture_output=True, timeout=300)
+
+
+def diag_json(s, *args, env=None):
+    result = diag(s, *args, env=env)
+    try:
+        return result.returncode, json.loads(result.stdout.decode("utf-8"))
+    except ValueError:
+        s.problems.append("%s printed no JSON: %r %r" % (args, result.stdout[:300], result.stderr[:300]))
+        return result.returncode, {}
+
+
+# The HTTP client over Winsock.
+
+@runner.scenario
+def http_client(s):
+    with tempfile.TemporaryDirectory() as folder:
+        body = os.urandom(3 * 1024 * 1024 + 17)
+        small = os.urandom(700)
+        with open(os.path.join(folder, "big.bin"), "wb") as f:
+            f.write(body)
+        with open(os.path.join(folder, "small.bin"), "wb") as f:
+            f.write(small)
+        with LocalService(files=folder) as service:
+            for path, expected in [("/files/big.bin", body),
+                                   ("/files/small.bin?chunked=9&split=1&gap_ms=1", small),
+                                   ("/files/small.bin?chunked=100&cuts=20,37,38,39,40,41,42,43,44", small)]:
+                result = diag(s, "http-get", service.url(path))
+                s.check(result.returncode == 0 and result.stdout == expected,
+                        "http-get %s: exit %d, %d bytes" % (path, result.returncode, len(result.stdout)))
+            result = diag(s, "http-get", service.url("/files/missing.bin"))
+            s.check(result.returncode == 1 and b"error 0" in result.stderr,
+                    "http-get of a 404: exit %d, %r" % (result.returncode, result.stderr))
+            entry = service.requests("files")[0]
+            s.check(entry["user_agent"].startswith("Mozilla/5.0 (Windows NT 6.3; Win64; x64)"),
+                    "User-Agent %r" % entry["user_agent"])
+
+
+# One request of each API call, and the reports.
+
+@runner.scenario
+def service_calls(s):
+    with MachineDrives(s.box, machine_path("one-disk-c-d")) as drives, \
+            LocalService(switches={"update": "must"}) as service:
+        env = dict(drives.env(), QNB_API_HOST="127.0.0.1", QNB_API_PORT=str(service.port),
+                   QNB_REPORT_HOST="127.0.0.1", QNB_REPORT_PORT=str(service.port))
+        code, catalogue = diag_json(s, "catalogue", env=env)
+        entries = catalogue.get("entries", [])
+        s.check(code == 0 and catalogue.get("count") == 6 and len(entries) == 6,
+                "catalogue: exit %d, %r" % (code, catalogue.get("count")))
+        if entries:
+            s.check(entries[0]["name"] == "Windows 10 64位 专业版" and entries[0]["size"] == 12582912,
+                    "first entry %r" % entries[0])
+            s.check([e["selected"] for e in entries] == [True] + [False] * 5,
+                    "on Windows 10 64-bit the recommended 64-bit image alone is selected")
+            s.check([g["name"] for g in catalogue["groups"]] == ["Windows 10 系统", "Windows 7 系统", "其他系统"],
+                    "groups %r" % catalogue["groups"])
+
+        code, package = diag_json(s, "getpe", env=env)
+        url = service.base + "/gen/3145728/TessalyPE.wim"
+        s.check(code == 0 and package.get("url") == url, "getpe %r" % package)
+        setting = open(drives.host("D:\\Quenbrook\\Data\\SETTING.JSON"), "rb").read().decode("gbk")
+        s.check(json.loads(setting)["LocalPeUrl"] == url, "LocalPeUrl in SETTING.JSON: %s" % setting)
+
+        code, update = diag_json(s, "update", env=env)
+        s.check(code == 0 and update.get("state") == 1 and update.get("must") is True
+                and update.get("vername") == "2.1.0", "update %r" % update)
+        s.check(service.requests("update")[0]["query"] == "ver=20190404", "update query")
+
+        code, mac = diag_json(s, "mac")
+        host_macs = set()
+        for name in os.listdir("/sys/class/net"):
+            with open(os.path.join("/sys/class/net", name, "address")) as f:
+                host_macs.add(f.read().strip().replace(":", "-"))
+        host_macs.discard("00-00-00-00-00-00")
+        s.check(mac.get("mac") in host_macs or (not host_macs and mac.get("mac") == ""),
+                "mac %r is not one of the host's %r" % (mac.get("mac"), host_macs))
+        reported_mac = mac.get("mac", "").replace("-", "") or "NULL"
+
+        for kind, path, query in [
+                ("3", "backupclick", {"mac": reported_mac, "ver": "20190404", "utm_source": "2001"}),
+                ("7", "reinstallclick", None),
+                ("1", "sysinfo", None)]:
+            code, _ = diag_json(s, "report", kind, env=env)
+            found = service.wait_for_log(lambda e: e["path"].endswith("/v2/%s/" % path), timeout=20)
+            if not s.check(code == 0 and found, "report %s: exit %d, logged %r" % (kind, code, found)):
+                continue
+            params = found[-1]["params"]
+            if query:
+                s.check(params == query, "report %s: %r" % (path, params))
+            elif path == "sysinfo":
+                s.check(set(params) == {"mav", "miv", "bn", "pt", "pa", "sp", "mac", "pi", "ver", "utm_source"}
+                        and params["mac"] == reported_mac and int(params["mav"]) >= 5,
+                        "start-up report %r" % params)
+            else:
+                s.check(params["old_sys"].count(".") == 2 and params["mac"] == reported_mac,
+                        "reinstall wizard report %r" % params)
+
+
+# The program's start-up threads.
+
+def private_desktops(s):
+    """Wine links the desktop folder to the host's home; gives the prefix its own."""
+    users = os.path.join(s.box.drive_c(), "users")
+    desktops = []
+    for user in os.listdir(users):
+        desktop = os.path.join(users, user, "Desktop")
+        if os.path.islink(desktop):
+            os.remove(desktop)
+        os.makedirs(desktop, exist_ok=True)
+        desktops.append(desktop)
+    return desktops
+
+
+def run_startup(s, drives, api_port, report_port, bring_up=None):
+    """qnbdiag startup-services on the machine; bring_up() is called 4 s after the start."""
+    env = dict(s.box.env, **drives.env())
+    env.update(QNB_API_HOST="127.0.0.1", QNB_API_PORT=str(api_port),
+               QNB_REPORT_HOST="127.0.0.1", QNB_REPORT_PORT=str(report_port),
+               WINEDLLOVERRIDES=env.get("WINEDLLOVERRIDES", "") + ";winemenubuilder.exe=d")
+    program = subprocess.Popen(["wine", s.args.qnbdiag, "startup-services", "120"], env=env,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        if bring_up:
+            time.sleep(4)
+            bring_up()
+        out, err = program.communicate(timeout=240)
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+    try:
+        return json.loads(out.decode("utf-8"))
+    except ValueError:
+        s.problems.append("startup-services printed no JSON: %r %r" % (out[:300], err[:300]))
+        return None
+
+
+@runner.scenario
+def startup_threads(s):
+    """The service is down at start-up and comes up 4 s later."""
+    desktops = private_desktops(s)
+    api_port = free_port()
+    with MachineDrives(s.box, machine_path("one-disk-c-d")) as drives, \
+            LocalService() as reports, LocalService(port=api_port) as api:
+        api.stop()
+        state = run_startup(s, drives, api_port, reports.port, bring_up=api.start)
+        if state is None:
+            return
+        s.check(state["ready"], "the context is not ready")
+        s.check(state["saw_catalogue_failed"], "the catalogue was never marked failed while the service was down")
+        s.check(state["catalogue"]["count"] == 6, "catalogue count %r" % state["catalogue"]["count"])
+        log = api.requests("syslist")
+        s.check(len(log) == 1 and log[0]["query"] == "utm_source=2001",
+                "one first catalogue request once the service was up: %r" % log)
+        url = api.base + "/gen/3145728/TessalyPE.wim"
+        s.check(state["package_url"] == url, "package URL %r" % state["package_url"])
+        setting = json.loads(open(drives.host("D:\\Quenbrook\\Data\\SETTING.JSON"), "rb").read().decode("gbk"))
+        s.check(setting["LocalPeUrl"] == url, "LocalPeUrl %r" % setting["LocalPeUrl"])
+        s.check(state["update"]["state"] == 0, "an update answer without a service: %r" % state["update"])
+
+        copy = drives.host("D:\\Quenbrook\\Data\\QNBReinstaller.exe")
+        with open(s.args.qnbdiag, "rb") as f:
+            running = f.read()
+        s.check(os.path.exists(copy) and open(copy, "rb").read() == running,
+                "the workspace copy of the program is missing or differs")
+        shortcuts = [os.path.join(d, "Tessaly重装助手.lnk") for d in desktops]
+        s.check(any(os.path.exists(p) for p in shortcuts), "no shortcut in %r" % desktops)
+
+        startup = reports.requests("report")
+        s.check(len(startup) == 1 and startup[0]["path"].endswith("/v2/sysinfo/"),
+                "one start-up report: %r" % startup)
+
+
+@runner.scenario
+def update_answer(s):
+    """The service is up at start-up: the update answer is kept for the main window."""
+    private_desktops(s)
+    with MachineDrives(s.box, machine_path("one-disk-c-d")) as drives, \
+            LocalService(switches={"update": "newer"}) as api:
+        state = run_startup(s, drives, api.port, api.port)
+        if state is None:
+            return
+        update = state["update"]
+        s.check(update["state"] == 1 and update["status"] and not update["must"] and update["vername"] == "2.0.1"
+                and update["url"] == api.base + "/download/", "update answer %r" % update)
+        s.check(not state["saw_catalogue_failed"] and state["catalogue"]["count"] == 6,
+                "catalogue %r" % state["catalogue"]["count"])
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(runner.main())

@@ -6,7 +6,6 @@ descriptions of testbed/machines and checks what it found and what it wrote:
 the workspace choice, SETTING.JSON and the note file, byte for byte.
 """
 
-import argparse
 import json
 import os
 import shutil
@@ -14,7 +13,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from machine_drives import MachineDrives, machine_path  # noqa: E402
-from winebox import WineBox  # noqa: E402
+from scenarios import Runner  # noqa: E402
 
 NOTE_NAME = "请勿删除！关于本文件夹的说明.txt"
 NOTE = ("用户参考：\r\n"
@@ -88,53 +87,50 @@ CASES = [
 ]
 
 
-def run_case(box, args, name, expected, setting, prepare):
-    problems = []
-    with MachineDrives(box, machine_path(name), extra=["X"] if name.startswith("pe-") else []) as drives:
+def run_case(s, name, expected, setting, prepare):
+    with MachineDrives(s.box, machine_path(name), extra=["X"] if name.startswith("pe-") else []) as drives:
         if prepare:
-            prepare(drives, args)
-        result = box.run([args.qnbdiag, "context"], env=drives.env(), capture_output=True)
-        if result.returncode != 0:
-            return ["exit code %d: %s" % (result.returncode, result.stderr.decode("utf-8", "replace"))]
+            prepare(drives, s.args)
+        result = s.box.run([s.args.qnbdiag, "context"], env=drives.env(), capture_output=True)
+        s.expect(result.returncode == 0,
+                 "exit code %d: %s" % (result.returncode, result.stderr.decode("utf-8", "replace")))
         context = json.loads(result.stdout.decode("utf-8"))
         for key, value in expected.items():
-            if context.get(key) != value:
-                problems.append("%s is %r, expected %r" % (key, context.get(key), value))
+            s.check(context.get(key) == value, "%s is %r, expected %r" % (key, context.get(key), value))
         workspace = context["workspace"]
         if setting:
             path = drives.host(workspace + "SETTING.JSON")
             with open(path, "rb") as f:
                 written = f.read()
-            if written != fresh_setting(*setting):
-                problems.append("SETTING.JSON differs:\n%r" % written)
+            s.check(written == fresh_setting(*setting), "SETTING.JSON differs:\n%r" % written)
         note = drives.host(workspace[:3] + "Quenbrook\\" + NOTE_NAME) if workspace else None
         if context["choose_result"] == 0:
             with open(note, "rb") as f:
-                if f.read() != NOTE:
-                    problems.append("the note file differs")
-        elif note and os.path.exists(note):
-            problems.append("a note was written for a folder that was found, not made")
-    return problems
+                s.check(f.read() == NOTE, "the note file differs")
+        else:
+            s.check(not (note and os.path.exists(note)), "a note was written for a folder that was found, not made")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--qnbdiag", required=True)
-    parser.add_argument("--ntdll64", required=True)
-    parser.add_argument("--ntdll32", required=True)
-    args = parser.parse_args()
-    failed = 0
-    with WineBox("qnb-context") as box:
-        # C: of the prefix must not look like an installed Windows in PE mode.
-        box.hide_system_ntdll()
-        for name, expected, setting, prepare in CASES:
-            problems = run_case(box, args, name, expected, setting, prepare)
-            print("%-20s %s" % (name, "ok" if not problems else "FAILED"))
-            for p in problems:
-                print("    " + p)
-            failed += bool(problems)
-    return 1 if failed else 0
+runner = Runner(__doc__, prefix="qnb-context")
+runner.argument("--qnbdiag", required=True)
+runner.argument("--ntdll64", required=True)
+runner.argument("--ntdll32", required=True)
+
+
+@runner.shared
+def prefix(box, args, xvfb):
+    # C: of the prefix must not look like an installed Windows in PE mode.
+    box.hide_system_ntdll()
+    yield
+
+
+def case_scenario(case):
+    return lambda s: run_case(s, *case)
+
+
+for case in CASES:
+    runner.scenario(case_scenario(case), name=case[0])
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(runner.main())

@@ -5,7 +5,6 @@ start-up messages and key filter, the notice before an action, PE-mode
 switches. States are checked, not pixels.
 """
 
-import argparse
 import os
 import shutil
 import subprocess
@@ -16,19 +15,14 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "service"))
 from localservice import LocalService  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
+from scenarios import Failed, Runner  # noqa: E402
 from ui_session import UiError, UiSession  # noqa: E402
-from winebox import WineBox  # noqa: E402
-from xvfb import Xvfb  # noqa: E402
 
 RUNNING = "Tessaly重装助手正在运行，请不要重复打开！"
 NOT_READY = "程序初始化失败,请确保除系统分区外存在其他可用空间大于10GB的分区！"
 NOT_READY_ACTION = "程序初始化失败,此功能无法使用！"
 SAME_DRIVE = "除系统分区外未找到可用分区。程序无法使用"
 MAIN = "PEInstallerDlg"
-
-
-class Failed(Exception):
-    pass
 
 
 def expect(condition, what):
@@ -241,35 +235,27 @@ def mode_switches(session, box, args):
         expect(session.stop(program) == 0, "the program ends with 0")
 
 
-SCENARIOS = [second_start, main_window, notice, click_reports, not_ready, same_drive, mode_switches]
+runner = Runner(__doc__, prefix="qnb-ui", gui=True)
+runner.argument("--build", required=True, help="the win64 build folder")
+runner.argument("--ntdll64", required=True)
+runner.argument("--ntdll32", required=True)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--build", required=True, help="the win64 build folder")
-    parser.add_argument("--ntdll64", required=True)
-    parser.add_argument("--ntdll32", required=True)
-    parser.add_argument("names", nargs="*", help="scenarios to run (default: all)")
-    args = parser.parse_args()
-    failed = 0
-    with Xvfb() as x, WineBox("qnb-ui", display=x.display) as box:
-        box.hide_system_ntdll()
-        session = UiSession(box, x, os.path.abspath(args.build))
-        for scenario in SCENARIOS:
-            if args.names and scenario.__name__ not in args.names:
-                continue
-            try:
-                scenario(session, box, args)
-                print("%-16s ok" % scenario.__name__)
-            except (Failed, UiError, subprocess.TimeoutExpired) as problem:
-                print("%-16s FAILED: %s" % (scenario.__name__, problem))
-                failed += 1
-            finally:
-                # Nothing of a failed scenario may linger into the next.
-                subprocess.run(["wineserver", "-k"], env=box.env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
-    return 1 if failed else 0
+@runner.shared
+def session(box, args, xvfb):
+    box.hide_system_ntdll()
+    yield UiSession(box, xvfb, os.path.abspath(args.build))
+
+
+@runner.after_each
+def end_programs(s):
+    # Nothing of a failed scenario may linger into the next.
+    subprocess.run(["wineserver", "-k"], env=s.box.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+for scenario in [second_start, main_window, notice, click_reports, not_ready, same_drive, mode_switches]:
+    runner.scenario(lambda s, f=scenario: f(s.shared, s.box, s.args), name=scenario.__name__)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(runner.main())
