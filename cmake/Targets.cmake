@@ -54,15 +54,48 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${QNB_WINE_RUN})
 endif()
 
-# Windows-side tests are gathered into one program (a Wine prefix takes
-# seconds to make): each folder adds its test sources and libraries here,
-# and testbed/ builds qnb_wine_tests from them.
-# qnb_wine_test_sources(SOURCES ... [LIBS ...])
+# The Windows test builds run their test programs under Wine in a 64-bit
+# prefix. win64 (x86_64) runs every Windows test and the scenario scripts;
+# win32test (i686) runs, as a 32-bit process under WOW64, only what depends
+# on bitness, and the smoke test of the shipped program.
+if(WIN32 AND QNB_TESTS)
+    math(EXPR QNB_WINE_TEST_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+else()
+    set(QNB_WINE_TEST_BITS 0)
+endif()
+if(QNB_WINE_TEST_BITS EQUAL 64 AND CMAKE_CROSSCOMPILING)
+    set(QNB_WINE_SCENARIOS ON)
+else()
+    set(QNB_WINE_SCENARIOS OFF)
+endif()
+
+# Windows-side tests are gathered into one program per Windows test build (a
+# Wine prefix takes seconds to make): each folder adds its test sources and
+# libraries here, and testbed/ builds qnb_wine_tests (win64) or
+# qnb_wine32_tests (win32test) from them.
+#
+# qnb_wine_test_sources(SOURCES ... [LIBS ...] [BITS 64|32|BOTH])
+#
+# BITS names the programs a source joins: 64 (the default) the x86_64 one
+# only; 32 the i686 one only (stdcall calls, WOW64 answers and file-system
+# redirection: what a 64-bit process cannot see); BOTH each of them, for
+# code whose structures or calls change with the pointer size. A source
+# that joins the i686 program is built twice, so ask for it where the
+# bitness can break it, not by habit.
 function(qnb_wine_test_sources)
-    if(NOT (WIN32 AND QNB_TESTS))
+    if(QNB_WINE_TEST_BITS EQUAL 0)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "BITS" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_BITS)
+        set(ARG_BITS 64)
+    endif()
+    if(NOT ARG_BITS MATCHES "^(64|32|BOTH)$")
+        message(FATAL_ERROR "qnb_wine_test_sources: BITS is 64, 32 or BOTH, not ${ARG_BITS}")
+    endif()
+    if(NOT (ARG_BITS STREQUAL "BOTH" OR ARG_BITS EQUAL QNB_WINE_TEST_BITS))
+        return()
+    endif()
     foreach(source ${ARG_SOURCES})
         get_filename_component(source ${source} ABSOLUTE)
         set_property(GLOBAL APPEND PROPERTY QNB_WINE_TEST_SOURCES ${source})

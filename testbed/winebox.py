@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Throw-away Wine prefixes for the Windows tests and the demo.
 
-A WineBox is a fresh prefix with a Chinese ANSI code page (936, as on the
-users' machines), drive letters mapped to host folders on request, and
+A WineBox is a fresh 64-bit prefix with a Chinese ANSI code page (936, as
+on the users' machines), drive letters mapped to host folders on request, and
 nothing left behind: only the processes of its own prefix are ended.
 
     python3 testbed/winebox.py run [--gui] [--drive D=/tmp/d ...] -- program.exe args...
@@ -27,6 +27,9 @@ class WineBox:
             self.env["DISPLAY"] = display
         self.env.update({
             "WINEPREFIX": self.prefix,
+            # A 64-bit prefix: 32-bit programs (the shipped one) run in it
+            # under WOW64, as on the users' 64-bit Windows.
+            "WINEARCH": "win64",
             "WINEDEBUG": "-all",
             # No Mono/Gecko set-up, and no menu entries or file links on the host.
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",

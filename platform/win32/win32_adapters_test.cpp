@@ -63,6 +63,13 @@ TEST(Win32FileSystem, AReadOnlyFileRefusesWriteAccess) {
     SetFileAttributesW(text::Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Rewrites the file named by p, 200,000 a's and 300,000 b's in turn, until the process ends.
+DWORD WINAPI RewriteForever(void* p) {
+    Win32FileSystem childFiles;
+    const std::string& target = *static_cast<std::string*>(p);
+    for (int i = 0;; ++i) childFiles.writeFile(target, std::string(i % 2 ? 300000 : 200000, i % 2 ? 'b' : 'a'));
+}
+
 // A crash while saving must leave the previous file whole: the child keeps
 // rewriting a file and is killed at some point; the file is then one of the
 // versions written, never a torn mixture.
@@ -74,14 +81,7 @@ TEST(Win32FileSystem, AKilledWriterLeavesAWholeFile) {
     for (int delayMs : {1, 3, 7, 12, 20}) {
         EXPECT_EXIT(
             {
-                HANDLE writer = CreateThread(
-                    nullptr, 0,
-                    [](void* p) -> DWORD {
-                        Win32FileSystem childFiles;
-                        const std::string& target = *static_cast<std::string*>(p);
-                        for (int i = 0;; ++i) childFiles.writeFile(target, std::string(i % 2 ? 300000 : 200000, i % 2 ? 'b' : 'a'));
-                    },
-                    &path, 0, nullptr);
+                HANDLE writer = CreateThread(nullptr, 0, RewriteForever, &path, 0, nullptr);
                 (void)writer;
                 Sleep(delayMs);
                 TerminateProcess(GetCurrentProcess(), 9);
@@ -96,7 +96,9 @@ TEST(Win32FileSystem, AKilledWriterLeavesAWholeFile) {
 // Detached threads started and ending while other threads start more: the
 // toolchain's own detached threads crash most runs of this.
 TEST(DetachedThreads, ManyAtOnceAllRun) {
-    constexpr int kMakers = 4, kEach = 1500;
+    // A 32-bit process has address space for some hundreds of thread stacks
+    // at once (2 MB reserved each), not thousands: it makes fewer in all.
+    constexpr int kMakers = 4, kEach = sizeof(void*) == 8 ? 1500 : 100;
     static std::atomic<int> ran;  // outlives the test should a thread be late
     ran = 0;
     std::vector<std::thread> makers;
@@ -135,7 +137,9 @@ TEST(Win32System, TheRunningWindows) {
     auto version = system.ntVersionNumbers();
     ASSERT_TRUE(version);
     EXPECT_GE(version->major, 5u);
-    EXPECT_EQ(system.isWow64Process(), true) << "a 64-bit test program runs on 64-bit Windows";
+    // The 64-bit program knows it without asking; the 32-bit one asks
+    // IsWow64Process, and runs on a 64-bit prefix.
+    EXPECT_EQ(system.isWow64Process(), true) << "a test program of " << sizeof(void*) * 8 << " bits";
 }
 
 }  // namespace
