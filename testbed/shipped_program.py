@@ -34,7 +34,7 @@ CRASH_SIGNS = re.compile(r"unhandled exception|unhandled page fault|backtrace:|w
 CRASH_DIALOGS = ("Program Error", "程序错误")  # winedbg's window, in English and Chinese
 
 runner = Runner(__doc__, prefix="qnb-shipped", gui=True)
-runner.argument("--program", required=True, help="build/win32/app/QNBReinstaller.exe")
+runner.argument("--program", required=True, help="build/win32/program/QNBReinstaller.exe")
 runner.argument("--screenshot", required=True, help="where the screen is saved")
 runner.argument("--copy-to", help="a second place for the picture (docs/screens/shipped.png)")
 
