@@ -3,6 +3,7 @@
 // by): states after clicks, keys and timer ticks, not pixels. Message boxes
 // and web pages go to a recorder.
 #include "app/app_context.h"
+#include "platform/fake/memory_file_system.h"
 #include "platform/sim/machine_description.h"
 #include "platform/sim/sim_storage.h"
 #include "platform/sim/sim_system.h"
@@ -23,8 +24,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
-#include <set>
 
 namespace qnb::ui {
 namespace {
@@ -44,29 +43,6 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> urls;
     int answer = IDNO;
-};
-
-// Files of a machine, in memory.
-class MemoryFiles : public FileSystem {
-public:
-    static std::string Folder(const std::string& path) { return path.back() == '\\' ? path : path + "\\"; }
-    bool access(const std::string& path, int) override { return folders.count(Folder(path)) || files.count(path); }
-    bool makeDirectory(const std::string& path) override {
-        folders.insert(Folder(path));
-        return true;
-    }
-    std::optional<std::string> readFile(const std::string& path) override {
-        auto it = files.find(path);
-        return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    bool writeFile(const std::string& path, std::string_view data) override {
-        files[path] = std::string(data);
-        return true;
-    }
-    std::vector<DirectoryEntry> list(const std::string&) override { return {}; }
-    bool deleteFile(const std::string& path) override { return files.erase(path) > 0; }
-    std::set<std::string> folders{"C:\\", "D:\\"};
-    std::map<std::string, std::string> files;
 };
 
 // One disk with C: (Windows 10) and D: (20 GiB free).
@@ -90,14 +66,14 @@ struct Machine {
         EXPECT_TRUE(description) << error;
         system = std::make_unique<sim::SimSystem>(description->windows);
         storage = std::make_unique<sim::SimStorage>(std::move(*description));
-        if (earlierFolderOnC) files.folders.insert("C:\\Quenbrook\\Data\\");
+        if (earlierFolderOnC) files.AddFolders("C:\\Quenbrook\\Data");
         context.Initialise(*storage, *system, files);
         EXPECT_TRUE(context.IsReady()) << "workspace " << context.WorkspacePath() << " result "
                                        << context.WorkspaceResult();
     }
     std::unique_ptr<sim::SimStorage> storage;
     std::unique_ptr<sim::SimSystem> system;
-    MemoryFiles files;
+    fake::MemoryFileSystem files{"CD"};  // the files of the machine
     AppContext context;
 };
 
