@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "app/windows_facts.h"
+#include "platform/folder_tree.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -33,16 +34,6 @@ std::string WorkspaceNoteText() {
            "\r\n"
            "Q3：本文件夹可以删除吗？\r\n"
            "如非特殊情况请勿删除本文件夹。删除后Tessaly重装助手备份的文件和系统镜像将丢失！\r\n";
-}
-
-bool CreateFolderTree(FileSystem& files, std::string path) {
-    if (path.empty()) return false;
-    if (files.access(path, FileSystem::kExists)) return true;
-    if (path.back() == '\\') path.pop_back();
-    size_t cut = path.rfind('\\');
-    if (cut != std::string::npos && cut > 0) CreateFolderTree(files, path.substr(0, cut));
-    files.makeDirectory(path);
-    return files.access(path, FileSystem::kExists);
 }
 
 bool WorkspaceOnSystemDisk(const std::vector<DiskInfo>& disks, char workspaceLetter, char systemLetter) {

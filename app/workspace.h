@@ -32,9 +32,6 @@ WorkspaceChoice ChooseWorkspace(FileSystem& files, const std::vector<DiskInfo>& 
 // letter decides whether it lies on the system disk.
 bool WorkspaceOnSystemDisk(const std::vector<DiskInfo>& disks, char workspaceLetter, char systemLetter);
 
-// Creates a folder and every missing parent; true when it exists afterwards.
-bool CreateFolderTree(FileSystem& files, std::string path);
-
 // The note file's text (UTF-8, CR LF line ends).
 std::string WorkspaceNoteText();
 

@@ -2,6 +2,7 @@
 
 #include "app/disk_inventory.h"
 #include "app/test_support/machine_fixture.h"
+#include "platform/error_codes.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
@@ -15,29 +16,24 @@ using test::MachineFixture;
 using test::MachineJson;
 
 // File operations that refuse what a test names, on top of the real ones.
-class RefusingFiles : public FileSystem {
+class RefusingFiles : public HostFileSystem {
 public:
-    explicit RefusingFiles(FileSystem& real) : real_(real) {}
+    explicit RefusingFiles(const HostFileSystem& real) : HostFileSystem(real) {}
     bool access(const std::string& path, int mode) override {
         if ((mode & kWrite) && readOnly.count(path)) return false;
-        return real_.access(path, mode);
+        return HostFileSystem::access(path, mode);
     }
-    bool makeDirectory(const std::string& path) override {
-        return !refuseFolders && real_.makeDirectory(path);
+    Status makeDirectory(const std::string& path) override {
+        if (refuseFolders) return Failure{"create folder", path, errors::kAccessDenied};
+        return HostFileSystem::makeDirectory(path);
     }
-    std::optional<std::string> readFile(const std::string& path) override { return real_.readFile(path); }
     bool writeFile(const std::string& path, std::string_view data) override {
-        return !refuseWrites && real_.writeFile(path, data);
+        return !refuseWrites && HostFileSystem::writeFile(path, data);
     }
-    std::vector<DirectoryEntry> list(const std::string& folder) override { return real_.list(folder); }
-    bool deleteFile(const std::string& path) override { return real_.deleteFile(path); }
 
     std::set<std::string> readOnly;
     bool refuseFolders = false;
     bool refuseWrites = false;
-
-private:
-    FileSystem& real_;
 };
 
 struct Chosen {
@@ -162,18 +158,6 @@ TEST(ChooseWorkspace, SameDiskOfAnEarlierFolder) {
     std::vector<DiskInfo> disks = LoadInventory(machine.storage());
     EXPECT_TRUE(WorkspaceOnSystemDisk(disks, 'D', 'C'));
     EXPECT_FALSE(WorkspaceOnSystemDisk(disks, 'E', 'C'));
-}
-
-TEST(CreateFolderTree, MakesEveryMissingParent) {
-    MachineFixture machine(MachineJson("one-disk-c-d"));
-    FileSystem& files = machine.files();
-    EXPECT_TRUE(CreateFolderTree(files, "D:\\a\\b\\c\\"));
-    EXPECT_TRUE(machine.Exists("D:\\a\\b\\c"));
-    EXPECT_TRUE(CreateFolderTree(files, "D:\\a\\b\\c")) << "an existing folder succeeds at once";
-    EXPECT_TRUE(CreateFolderTree(files, "D:\\x\\\\y"));
-    EXPECT_TRUE(machine.Exists("D:\\x\\y"));
-    EXPECT_FALSE(CreateFolderTree(files, ""));
-    EXPECT_FALSE(CreateFolderTree(files, "M:\\no\\such\\drive"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "download/download_manager.h"
 
-#include "app/workspace.h"
 #include "download/download_records.h"
+#include "platform/folder_tree.h"
 #include "platform/text.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "payload/resource_archive.h"
 
+#include "platform/folder_tree.h"
 #include "platform/text.h"
 
 #include <cstddef>
@@ -229,34 +230,10 @@ std::vector<CResourceArchive::Listing> CResourceArchive::List() const {
 }
 
 bool CResourceArchive::EnsureFolder(const std::string& path) {
-    std::string folder = path;
-    for (char& c : folder) {
-        if (c == '/') c = '\\';
-    }
-    // The folder of the path keeps its trailing separator; a bare name lives
-    // in the current folder.
-    size_t last = folder.rfind('\\');
+    // The folder of the path; a bare name lives in the current folder.
+    size_t last = path.find_last_of("\\/");
     if (last == std::string::npos) return true;
-    folder.resize(last + 1);
-
-    // Walk up until a folder exists, then create the missing ones from the
-    // outermost down. Each step drops one separator or one name, so doubled
-    // separators cost a step and nothing else.
-    std::vector<std::string> missing;
-    while (!files_.access(folder, FileSystem::kExists)) {
-        missing.push_back(folder);
-        std::string parent = folder.substr(0, folder.size() - 1);
-        size_t cut = parent.rfind('\\');
-        if (cut == std::string::npos) break;
-        parent.resize(cut + 1);
-        folder = std::move(parent);
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        // A folder that exists afterwards is what counts: with a doubled
-        // separator the same folder comes twice, and only the first makes it.
-        if (!files_.makeDirectory(*it) && !files_.access(*it, FileSystem::kExists)) return false;
-    }
-    return true;
+    return CreateFolderTree(files_, path.substr(0, last + 1)).ok();
 }
 
 uint64_t CResourceArchive::ExtractFile(const std::string& entryName, const std::string& targetPath) {

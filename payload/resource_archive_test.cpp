@@ -1,5 +1,6 @@
 #include "payload/resource_archive.h"
 
+#include "platform/error_codes.h"
 #include "platform/posix/host_file_system.h"
 #include "platform/text.h"
 
@@ -305,15 +306,16 @@ TEST_F(PayloadTest, ExtractReplacesAnExistingFile) {
 class RefusingFolders : public HostFileSystem {
 public:
     using HostFileSystem::HostFileSystem;
-    bool makeDirectory(const std::string& path) override {
-        return !refused.count(path) && HostFileSystem::makeDirectory(path);
+    Status makeDirectory(const std::string& path) override {
+        if (refused.count(path)) return Failure{"create folder", path, errors::kAccessDenied};
+        return HostFileSystem::makeDirectory(path);
     }
     std::set<std::string> refused;
 };
 
 TEST_F(PayloadTest, ExtractYieldsZeroWhenTheTargetCannotBeMade) {
     RefusingFolders files(root_);
-    files.refused = {"T:\\made\\refused\\"};
+    files.refused = {"T:\\made\\refused"};
     CResourceArchive archive(files);
     ASSERT_TRUE(Load(archive, Archive()));
 

@@ -1,8 +1,15 @@
 // File operations of the program's logic. Paths are UTF-8 Windows paths
-// ("D:\Quenbrook\Data\SETTING.JSON").
+// ("D:\Quenbrook\Data\SETTING.JSON"); the Windows adapter takes absolute
+// paths of any length. Failures carry the Windows error code (the twins
+// give the code Windows would).
 #pragma once
 
+#include "platform/failure.h"
+
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,11 +17,36 @@
 
 namespace qnb {
 
+constexpr uint32_t kFileAttributeReadOnly = 0x1;
 constexpr uint32_t kFileAttributeDirectory = 0x10;
+constexpr uint32_t kFileAttributeArchive = 0x20;
+constexpr uint32_t kFileAttributeReparsePoint = 0x400;  // a junction or symbolic link: never walk into it
 
 struct DirectoryEntry {
-    std::string name;      // UTF-8, without the folder
-    uint32_t attributes;   // Win32 file attributes
+    std::string name;            // UTF-8, without the folder
+    uint32_t attributes;         // Win32 file attributes, reparse points as Windows reports them
+    uint64_t size = 0;           // bytes; 0 for folders
+    uint64_t lastWriteTime = 0;  // FILETIME: 100-ns ticks since 1601-01-01 UTC
+};
+
+// What a path is, not following a final junction or symbolic link.
+struct FileFacts {
+    uint64_t size = 0;
+    uint32_t attributes = 0;
+    uint64_t creationTime = 0;   // FILETIME ticks, as lastWriteTime
+    uint64_t lastWriteTime = 0;
+};
+
+// Called as a copy goes on with the bytes copied so far and the file's size;
+// false cancels the copy.
+using CopyProgress = std::function<bool(uint64_t done, uint64_t total)>;
+
+// A file read from the start to the end in pieces.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // Up to size bytes into buffer; 0 at the end of the file.
+    virtual Result<size_t> Read(char* buffer, size_t size) = 0;
 };
 
 class FileSystem {
@@ -23,20 +55,42 @@ public:
     enum Access { kExists = 0, kWrite = 2, kRead = 4, kReadWrite = 6 };
 
     virtual ~FileSystem() = default;
-    // _access(path, mode) == 0.
+    // _access(path, mode) == 0: the path exists, and a write mode fails on a
+    // read-only file.
     virtual bool access(const std::string& path, int mode) = 0;
-    // _mkdir: one folder, its parent must exist.
-    virtual bool makeDirectory(const std::string& path) = 0;
+    // One folder; its parent must exist (a folder tree: platform/folder_tree.h).
+    virtual Status makeDirectory(const std::string& path) = 0;
     // The whole file, or nothing when it cannot be opened or read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
     // Writes the file whole or not at all: a temporary file beside it is
     // written and flushed, then replaces the target. On failure the previous
     // file (if any) is untouched.
     virtual bool writeFile(const std::string& path, std::string_view data) = 0;
-    // FindFirstFile/FindNextFile on folder + "*", "." and ".." included.
+    // FindFirstFile/FindNextFile on folder + "*", "." and ".." included. A
+    // junction or symbolic link is listed with kFileAttributeReparsePoint
+    // and never entered.
     virtual std::vector<DirectoryEntry> list(const std::string& folder) = 0;
     // DeleteFile.
     virtual bool deleteFile(const std::string& path) = 0;
+
+    // The path itself, a final junction or symbolic link not followed.
+    virtual Result<FileFacts> facts(const std::string& path) = 0;
+    // Copies a file, reporting progress. An existing target is kept unless
+    // replace (ERROR_FILE_EXISTS). A cancelled (ERROR_REQUEST_ABORTED) or
+    // failed copy leaves no partial target, and an earlier target whole.
+    virtual Status copyFile(const std::string& from, const std::string& to, const CopyProgress& progress,
+                            bool replace) = 0;
+    // Renames a file or folder, across volumes by copying a file. An existing
+    // target is kept unless replace (ERROR_ALREADY_EXISTS).
+    virtual Status moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+    // Adds data at the end of the file, creating it when missing.
+    virtual Status appendFile(const std::string& path, std::string_view data) = 0;
+    // An empty folder (ERROR_DIR_NOT_EMPTY otherwise).
+    virtual Status removeDirectory(const std::string& path) = 0;
+    // GetLongPathName: every short (8.3) name of an existing path in its long form.
+    virtual Result<std::string> longPathName(const std::string& path) = 0;
+    // A file for reading in pieces; others may read and write it meanwhile.
+    virtual Result<std::unique_ptr<FileReader>> openRead(const std::string& path) = 0;
 };
 
 }  // namespace qnb

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/process_port.h"
+#include "platform/registry_port.h"
+#include "platform/shell_folders.h"
 #include "platform/storage_port.h"
 #include "platform/system_port.h"
 
@@ -13,6 +16,9 @@ public:
     virtual StoragePort& storage() = 0;
     virtual SystemPort& system() = 0;
     virtual FileSystem& files() = 0;
+    virtual ProcessPort& process() = 0;
+    virtual RegistryPort& registry() = 0;
+    virtual ShellFolderPort& shellFolders() = 0;
 };
 
 }  // namespace qnb

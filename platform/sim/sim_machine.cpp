@@ -7,6 +7,9 @@
 #ifdef _WIN32
 #include "platform/win32/machine_win32.h"
 #else
+#include "platform/fake/fake_process.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell_folders.h"
 #include "platform/posix/host_file_system.h"
 #endif
 
@@ -19,6 +22,22 @@ public:
     StoragePort& storage() override { return storage_ ? *storage_ : real_->storage(); }
     SystemPort& system() override { return system_ ? *system_ : real_->system(); }
     FileSystem& files() override { return real_ ? real_->files() : *hostFiles_; }
+#ifdef _WIN32
+    // Programs, the registry and shell folders are the real ones.
+    ProcessPort& process() override { return real_->process(); }
+    RegistryPort& registry() override { return real_->registry(); }
+    ShellFolderPort& shellFolders() override { return real_->shellFolders(); }
+#else
+    // Natively no program starts and the registry is empty; of the shell
+    // folders only the described Windows folder is known.
+    ProcessPort& process() override { return process_; }
+    RegistryPort& registry() override { return registry_; }
+    ShellFolderPort& shellFolders() override { return shellFolders_; }
+
+    fake::FakeProcess process_;
+    fake::FakeRegistry registry_;
+    fake::FakeShellFolders shellFolders_;
+#endif
 
     std::unique_ptr<Machine> real_;            // Windows: the fallback for what is not described
     std::unique_ptr<FileSystem> hostFiles_;    // natively
@@ -72,6 +91,9 @@ std::unique_ptr<Machine> OpenMachineFromEnvironment(std::string* error) {
     if (!description) return nullptr;
     StoragePort* fallbackStorage = machine->real_ ? &machine->real_->storage() : nullptr;
     SystemPort* fallbackSystem = machine->real_ ? &machine->real_->system() : nullptr;
+#ifndef _WIN32
+    if (description->windows) machine->shellFolders_.Set(ShellFolder::kWindows, description->windows->dir);
+#endif
     machine->system_ = std::make_unique<SimSystem>(description->windows, fallbackSystem);
     machine->storage_ = std::make_unique<SimStorage>(std::move(*description), fallbackStorage);
     return machine;

@@ -1,5 +1,9 @@
 // The machine of test and demo builds: the simulated one described by the
 // file that QNB_SIM_MACHINE names, or else the real one (Windows builds).
+// Only storage and Windows facts are simulated: under Wine programs, the
+// registry and shell folders are the real ones; natively no program starts
+// (ERROR_FILE_NOT_FOUND), the registry is empty and of the shell folders
+// only the described Windows folder is known.
 #pragma once
 
 #include "platform/machine.h"

@@ -1,6 +1,9 @@
 #include "platform/win32/machine_win32.h"
 
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/process_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/shell_folders_win32.h"
 #include "platform/win32/storage_win32.h"
 #include "platform/win32/system_win32.h"
 
@@ -13,11 +16,17 @@ public:
     StoragePort& storage() override { return storage_; }
     SystemPort& system() override { return system_; }
     FileSystem& files() override { return files_; }
+    ProcessPort& process() override { return process_; }
+    RegistryPort& registry() override { return registry_; }
+    ShellFolderPort& shellFolders() override { return shellFolders_; }
 
 private:
     Win32Storage storage_;
     Win32System system_;
     Win32FileSystem files_;
+    Win32Process process_;
+    Win32Registry registry_;
+    Win32ShellFolders shellFolders_;
 };
 
 }  // namespace

@@ -14,8 +14,6 @@ namespace qnb::ui::test {
 
 namespace {
 
-std::string Folder(const std::string& path) { return path.back() == '\\' ? path : path + "\\"; }
-
 std::string MachineJson(bool pe) {
     return std::string(R"({"windows": {"dir": "C:\\Windows", "major": 10, "minor": 0, "build": 19045,
         "product_type": 48, "wow64": true, "pe": )") +
@@ -37,32 +35,13 @@ int FakeDesktop::ShowMessage(HWND, const std::string& text, const std::string& c
 
 void FakeDesktop::OpenUrl(const std::string& url, int show) { urls.push_back(url + " " + std::to_string(show)); }
 
-bool MemoryFiles::access(const std::string& path, int) { return folders.count(Folder(path)) || files.count(path); }
-
-bool MemoryFiles::makeDirectory(const std::string& path) {
-    folders.insert(Folder(path));
-    return true;
-}
-
-std::optional<std::string> MemoryFiles::readFile(const std::string& path) {
-    auto it = files.find(path);
-    return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
-}
-
-bool MemoryFiles::writeFile(const std::string& path, std::string_view data) {
-    files[path] = std::string(data);
-    return true;
-}
-
-bool MemoryFiles::deleteFile(const std::string& path) { return files.erase(path) > 0; }
-
 Machine::Machine(bool pe, bool earlierFolderOnC) {
     std::string error;
     auto description = sim::ParseMachine(MachineJson(pe), &error);
     EXPECT_TRUE(description) << error;
     system = std::make_unique<sim::SimSystem>(description->windows);
     storage = std::make_unique<sim::SimStorage>(std::move(*description));
-    if (earlierFolderOnC) files.folders.insert("C:\\Quenbrook\\Data\\");
+    if (earlierFolderOnC) files.AddFolders("C:\\Quenbrook\\Data");
     context.Initialise(*storage, *system, files);
     EXPECT_TRUE(context.IsReady()) << "workspace " << context.WorkspacePath() << " result "
                                    << context.WorkspaceResult();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "platform/fake/memory_file_system.h"
 #include "platform/file_system.h"
 #include "platform/sim/sim_storage.h"
 #include "platform/sim/sim_system.h"
@@ -37,19 +38,6 @@ public:
     int answer = IDNO;
 };
 
-// Files of a machine, in memory.
-class MemoryFiles : public FileSystem {
-public:
-    bool access(const std::string& path, int) override;
-    bool makeDirectory(const std::string& path) override;
-    std::optional<std::string> readFile(const std::string& path) override;
-    bool writeFile(const std::string& path, std::string_view data) override;
-    std::vector<DirectoryEntry> list(const std::string&) override { return {}; }
-    bool deleteFile(const std::string& path) override;
-    std::set<std::string> folders{"C:\\", "D:\\"};
-    std::map<std::string, std::string> files;
-};
-
 // An initialised AppContext on one disk with C: (Windows 10) and D: (20 GiB
 // free), in the preinstallation environment or not, with or without a
 // workspace from an earlier run on C:.
@@ -57,7 +45,7 @@ struct Machine {
     explicit Machine(bool pe = false, bool earlierFolderOnC = false);
     std::unique_ptr<sim::SimStorage> storage;
     std::unique_ptr<sim::SimSystem> system;
-    MemoryFiles files;
+    fake::MemoryFileSystem files{"CD"};  // the files of the machine
     AppContext context;
 };
 

@@ -1,5 +1,6 @@
 #include "uikit/core/skin_store.h"
 
+#include "platform/error_codes.h"
 #include "platform/text.h"
 
 namespace uikit {
@@ -9,11 +10,33 @@ namespace uikit {
 class SkinStore::NoFiles : public qnb::FileSystem {
 public:
     bool access(const std::string&, int) override { return false; }
-    bool makeDirectory(const std::string&) override { return false; }
+    qnb::Status makeDirectory(const std::string& path) override { return Refused("create folder", path); }
     std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
     bool writeFile(const std::string&, std::string_view) override { return false; }
     std::vector<qnb::DirectoryEntry> list(const std::string&) override { return {}; }
     bool deleteFile(const std::string&) override { return false; }
+    qnb::Result<qnb::FileFacts> facts(const std::string& path) override { return Refused("query file", path); }
+    qnb::Status copyFile(const std::string& from, const std::string&, const qnb::CopyProgress&, bool) override {
+        return Refused("copy file", from);
+    }
+    qnb::Status moveFile(const std::string& from, const std::string&, bool) override {
+        return Refused("move file", from);
+    }
+    qnb::Status appendFile(const std::string& path, std::string_view) override {
+        return Refused("append to file", path);
+    }
+    qnb::Status removeDirectory(const std::string& path) override { return Refused("remove folder", path); }
+    qnb::Result<std::string> longPathName(const std::string& path) override {
+        return Refused("long path name", path);
+    }
+    qnb::Result<std::unique_ptr<qnb::FileReader>> openRead(const std::string& path) override {
+        return Refused("open file", path);
+    }
+
+private:
+    static qnb::Failure Refused(const char* what, const std::string& path) {
+        return {what, path, qnb::errors::kAccessDenied};
+    }
 };
 
 SkinStore::SkinStore()
