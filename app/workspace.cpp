@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "app/windows_facts.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -38,9 +39,9 @@ std::string WorkspaceNoteText() {
 bool CreateFolderTree(FileSystem& files, std::string path) {
     if (path.empty()) return false;
     if (files.access(path, FileSystem::kExists)) return true;
-    if (path.back() == '\\') path.pop_back();
-    size_t cut = path.rfind('\\');
-    if (cut != std::string::npos && cut > 0) CreateFolderTree(files, path.substr(0, cut));
+    path = std::string(paths::WithoutTrailingSeparator(path));
+    std::string_view parent = paths::WithoutTrailingSeparator(paths::Folder(path));
+    if (!parent.empty()) CreateFolderTree(files, std::string(parent));
     files.makeDirectory(path);
     return files.access(path, FileSystem::kExists);
 }

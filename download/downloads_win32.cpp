@@ -6,6 +6,7 @@
 #include "download/engine_deploy.h"
 #include "download/engine_library.h"
 #include "payload/resource_archive.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win32/handles.h"
 
@@ -69,8 +70,7 @@ std::string TemporaryFolder() {
     DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
     if (length == 0 || length > MAX_PATH) return {};
     std::string folder = text::Narrow(std::wstring(buffer, length));
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
+    return paths::WithTrailingSeparator(folder);
 }
 
 std::optional<std::string> MakeProtectedFolder(const std::string& parent) {

@@ -1,5 +1,6 @@
 #include "payload/resource_archive.h"
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <cstddef>
@@ -235,9 +236,8 @@ bool CResourceArchive::EnsureFolder(const std::string& path) {
     }
     // The folder of the path keeps its trailing separator; a bare name lives
     // in the current folder.
-    size_t last = folder.rfind('\\');
-    if (last == std::string::npos) return true;
-    folder.resize(last + 1);
+    folder = std::string(paths::Folder(folder));
+    if (folder.empty()) return true;
 
     // Walk up until a folder exists, then create the missing ones from the
     // outermost down. Each step drops one separator or one name, so doubled
@@ -245,10 +245,8 @@ bool CResourceArchive::EnsureFolder(const std::string& path) {
     std::vector<std::string> missing;
     while (!files_.access(folder, FileSystem::kExists)) {
         missing.push_back(folder);
-        std::string parent = folder.substr(0, folder.size() - 1);
-        size_t cut = parent.rfind('\\');
-        if (cut == std::string::npos) break;
-        parent.resize(cut + 1);
+        std::string parent(paths::Folder(paths::WithoutTrailingSeparator(folder)));
+        if (parent.empty()) break;
         folder = std::move(parent);
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {

@@ -1,6 +1,7 @@
 #include "ui/security_probe_win32.h"
 
 #include "app/app_context.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <windows.h>
@@ -68,9 +69,7 @@ bool Win32SecurityProbe::Exists(const std::string& path) {
 std::string Win32SecurityProbe::ProgramFiles() {
     wchar_t folder[MAX_PATH];
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
-    std::string path = text::Narrow(folder);
-    if (!path.empty() && path.back() != '\\') path += '\\';
-    return path;
+    return paths::WithTrailingSeparator(text::Narrow(folder));
 }
 
 std::vector<DirectoryEntry> Win32SecurityProbe::List(const std::string& folder) {
