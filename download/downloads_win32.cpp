@@ -55,10 +55,11 @@ bool CreateWithDescriptor(const std::wstring& path, const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
+    UniqueLocalMemory owner(descriptor);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     BOOL made = CreateDirectoryW(path.c_str(), &attributes);
     DWORD error = GetLastError();
-    LocalFree(descriptor);
+    owner.reset();  // LocalFree may change the last error, which the caller reads
     SetLastError(error);
     return made != 0;
 }
@@ -110,21 +111,19 @@ bool OnlyAdministratorsMayWrite(const std::string& folder) {
     if (GetNamedSecurityInfoW(text::Wide(folder).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                               nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    bool ok = DaclLetsOnlyAdministratorsWrite(dacl);
-    LocalFree(descriptor);
-    return ok;
+    UniqueLocalMemory owner(descriptor);  // dacl points into it
+    return DaclLetsOnlyAdministratorsWrite(dacl);
 }
 
 bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
+    UniqueLocalMemory owner(descriptor);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    bool ok = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
-              DaclLetsOnlyAdministratorsWrite(dacl);
-    LocalFree(descriptor);
-    return ok;
+    return GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
+           DaclLetsOnlyAdministratorsWrite(dacl);
 }
 
 bool RunHiddenAndWait(const std::string& program, const std::string& folder) {
