@@ -120,16 +120,11 @@ LRESULT CALLBACK WindowImplBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
 }
 
 bool WindowImplBase::LoadLayout() {
-    std::string name = SkinStore::Resolve(GetSkinFolder(), GetSkinFile());
-    const std::string_view* xml = Framework::Skin().Find(name);
-    if (!xml) {
-        layoutProblems_.push_back("the skin has no " + name);
-        return false;
-    }
     LayoutDocument document;
     std::string error;
-    if (!ParseLayout(*xml, &document, &error)) {
-        layoutProblems_.push_back(name + ": " + error);
+    auto find = [](std::string_view name) { return Framework::Skin().Find(name); };
+    if (!ReadWindowLayout(find, GetSkinFolder(), GetSkinFile(), &document, &error)) {
+        layoutProblems_.push_back(error);
         return false;
     }
     defaults_ = document.defaults;
@@ -146,6 +141,7 @@ bool WindowImplBase::LoadLayout() {
     }
     CDialogBuilder builder(document.defaults, this);
     std::unique_ptr<CControlUI> root = builder.Build(document.root);
+    std::string name = SkinStore::Resolve(GetSkinFolder(), GetSkinFile());
     for (const std::string& p : builder.Problems()) layoutProblems_.push_back(name + ": " + p);
     if (!root) return false;
     tree_.SetRoot(std::move(root));
