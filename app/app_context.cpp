@@ -2,6 +2,7 @@
 
 #include "app/disk_inventory.h"
 #include "app/workspace.h"
+#include "platform/paths.h"
 
 namespace qnb {
 
@@ -131,8 +132,7 @@ void AppContext::SetLocalImage(const std::string& path) {
 
 void AppContext::SetImageFile(const std::string& path) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
-    size_t cut = path.rfind('\\');
-    handoff_.imagePath = cut == std::string::npos ? path : path.substr(cut + 1);
+    handoff_.imagePath = paths::FileName(path);
     SaveLocked();
 }
 

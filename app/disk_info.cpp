@@ -1,5 +1,7 @@
 #include "app/disk_info.h"
 
+#include "platform/paths.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -8,11 +10,6 @@ namespace qnb {
 namespace {
 
 bool IsExtended(uint8_t type) { return type == 5 || type == 15; }
-
-std::string WithoutTrailingBackslash(std::string path) {
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
 
 std::optional<disk::DeviceNumber> QueryDeviceNumber(StoragePort& storage, const std::string& path) {
     auto device = storage.open(path, DeviceOpen::ReadWrite);
@@ -147,7 +144,7 @@ void DiskInfo::ApplyMbrEntries(const std::vector<disk::LayoutEntry>& entries) {
 
 void DiskInfo::MatchVolumes(StoragePort& storage) {
     for (const std::string& withBackslash : storage.volumes()) {
-        std::string name = WithoutTrailingBackslash(withBackslash);
+        std::string name(paths::WithoutTrailingSeparator(withBackslash));
         auto number = QueryDeviceNumber(storage, name);
         if (!number || static_cast<int32_t>(number->deviceNumber) != driveNumber) continue;
         for (PartitionInfo& p : partitions) {

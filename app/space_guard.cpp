@@ -1,26 +1,15 @@
 #include "app/space_guard.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/ascii.h"
 
 namespace qnb {
-
-namespace {
-
-// Windows names are case-insensitive: "SETTING.JSON" is a ".json" file.
-bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
-    auto lower = [](unsigned char c) { return std::tolower(c); };
-    return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
-}
-
-}  // namespace
 
 bool KeptByGuard(const std::string& fullPath, const std::string& name1, const std::string& name2) {
     const std::string first = name1.empty() ? "NULL_X" : name1;
     const std::string second = name2.empty() ? "NULL_X" : name2;
     for (const std::string& part : {first, second, std::string(".json"), std::string(".exe")}) {
-        if (ContainsIgnoringCase(fullPath, part)) return true;
+        // Windows names are case-insensitive: "SETTING.JSON" is a ".json" file.
+        if (ascii::ContainsIgnoringCase(fullPath, part)) return true;
     }
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "app/windows_facts.h"
 #include "platform/folder_tree.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <cstdio>

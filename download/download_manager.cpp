@@ -2,6 +2,7 @@
 
 #include "download/download_records.h"
 #include "platform/folder_tree.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -55,6 +56,7 @@ void CDownloadManager::AddTask(const std::string& url, const std::string& folder
     if (!ports_.files) return;  // not configured: nothing can be saved
     FileSystem& files = *ports_.files;
     std::string folder = folderIn;
+    // Unlike paths::WithTrailingSeparator, an empty folder becomes "\", the current drive's root.
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     if (!files.access(folder, FileSystem::kReadWrite) && !CreateFolderTree(files, folder)) return;
     auto record = std::make_unique<DownloadTask>();
@@ -109,7 +111,7 @@ std::vector<DownloadTask> CDownloadManager::Records() const {
 void CDownloadManager::Initialise(const std::string& workspaceIn) {
     if (workspaceIn.empty() || !ports_.files) return;
     std::string workspace = workspaceIn;
-    if (workspace.back() != '\\') workspace += '\\';
+    workspace = paths::WithTrailingSeparator(workspace);
     {
         std::lock_guard lock(mutex_);
         workspace_ = workspace;
@@ -244,9 +246,9 @@ void CDownloadManager::HandleRecord(DownloadTask& shared) {
 
     if (s == kDownloadComplete) {
         std::u16string engineName = engine::FieldText(info.fileName, engine::kPathUnits);
-        std::string wanted = FileNameOf(r.savePath);
+        std::string wanted(paths::FileName(r.savePath));
         if (!engineName.empty() && engineName != text::Utf8ToUtf16(wanted) && ports_.rename) {
-            ports_.rename(FolderOf(r.savePath) + text::Utf16ToUtf8(engineName), r.savePath);
+            ports_.rename(paths::Join(paths::Folder(r.savePath), text::Utf16ToUtf8(engineName)), r.savePath);
         }
     }
     {

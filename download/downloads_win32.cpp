@@ -6,6 +6,7 @@
 #include "download/engine_deploy.h"
 #include "download/engine_library.h"
 #include "payload/resource_archive.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win32/handles.h"
 
@@ -53,10 +54,11 @@ bool CreateWithDescriptor(const std::wstring& path, const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
+    UniqueLocalMemory owner(descriptor);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     BOOL made = CreateDirectoryW(path.c_str(), &attributes);
     DWORD error = GetLastError();
-    LocalFree(descriptor);
+    owner.reset();  // LocalFree may change the last error, which the caller reads
     SetLastError(error);
     return made != 0;
 }
@@ -68,8 +70,7 @@ std::string TemporaryFolder() {
     DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
     if (length == 0 || length > MAX_PATH) return {};
     std::string folder = text::Narrow(std::wstring(buffer, length));
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
+    return paths::WithTrailingSeparator(folder);
 }
 
 std::optional<std::string> MakeProtectedFolder(const std::string& parent) {
@@ -109,21 +110,19 @@ bool OnlyAdministratorsMayWrite(const std::string& folder) {
     if (GetNamedSecurityInfoW(text::Wide(folder).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                               nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    bool ok = DaclLetsOnlyAdministratorsWrite(dacl);
-    LocalFree(descriptor);
-    return ok;
+    UniqueLocalMemory owner(descriptor);  // dacl points into it
+    return DaclLetsOnlyAdministratorsWrite(dacl);
 }
 
 bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
+    UniqueLocalMemory owner(descriptor);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    bool ok = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
-              DaclLetsOnlyAdministratorsWrite(dacl);
-    LocalFree(descriptor);
-    return ok;
+    return GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
+           DaclLetsOnlyAdministratorsWrite(dacl);
 }
 
 bool RunHiddenAndWait(const std::string& program, const std::string& folder) {

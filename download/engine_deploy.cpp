@@ -1,5 +1,7 @@
 #include "download/engine_deploy.h"
 
+#include "platform/paths.h"
+
 namespace qnb {
 
 const char* const kEngineCompanionFiles[13] = {
@@ -55,7 +57,7 @@ std::string DeployDownloadEngine(const DeployPorts& ports, EngineLocation& locat
     if (ports.initialiseDownloads) ports.initialiseDownloads();
     if (companion && !library.empty()) {
         std::string engineFolder = ports.longPath(library);
-        engineFolder = engineFolder.substr(0, engineFolder.find_last_of('\\') + 1) + "download\\";
+        engineFolder = std::string(paths::Folder(engineFolder)) + "download\\";
         ports.runAndWait(engineFolder + kCompanionProgram, engineFolder);
     }
     return library;

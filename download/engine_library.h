@@ -31,10 +31,6 @@ public:
 // on, other sources allowed; every other byte 0.
 void FillTaskParams(const std::string& url, const std::string& savePath, EngineTaskParams* params);
 
-// The file name and the folder (with its trailing "\") of a save path.
-std::string FileNameOf(const std::string& savePath);
-std::string FolderOf(const std::string& savePath);
-
 #ifdef _WIN32
 // Loads the library at fullPath (never through the search order) and looks
 // up its seven functions; nothing when the file cannot be loaded or lacks one.

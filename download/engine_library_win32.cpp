@@ -2,6 +2,7 @@
 #include "download/engine_library.h"
 
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 
 #include <windows.h>
 
@@ -13,11 +14,11 @@ using namespace engine;
 
 class LoadedEngineLibrary : public EngineLibrary {
 public:
-    explicit LoadedEngineLibrary(HMODULE module) : module_(module) {}
+    explicit LoadedEngineLibrary(win32::UniqueModule module) : module_(std::move(module)) {}
     ~LoadedEngineLibrary() override {
         // The engine's threads ended in XL_UnInit; a library whose engine
         // was never ended stays loaded, so that no thread runs unmapped code.
-        if (ended_) FreeLibrary(module_);
+        if (!ended_) (void)module_.release();
     }
     bool Resolve() {
         return Get(init_, "XL_Init") && Get(uninit_, "XL_UnInit") && Get(create_, "XL_CreateTask") &&
@@ -42,10 +43,10 @@ public:
 private:
     template <typename F>
     bool Get(F& function, const char* name) {
-        function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
         return function != nullptr;
     }
-    HMODULE module_;
+    win32::UniqueModule module_;
     bool ended_ = true;
     XL_Init_t init_ = nullptr;
     XL_UnInit_t uninit_ = nullptr;
@@ -62,9 +63,9 @@ std::unique_ptr<EngineLibrary> LoadEngineLibrary(const std::string& fullPath) {
     if (fullPath.empty()) return nullptr;
     // With a full path and the altered search order, the library's own
     // dependencies are looked for beside it, not in the current folder.
-    HMODULE module = LoadLibraryExW(text::Wide(fullPath).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    win32::UniqueModule module(LoadLibraryExW(text::Wide(fullPath).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!module) return nullptr;
-    auto library = std::make_unique<LoadedEngineLibrary>(module);
+    auto library = std::make_unique<LoadedEngineLibrary>(std::move(module));
     if (!library->Resolve()) return nullptr;  // unloaded with the object
     return library;
 }

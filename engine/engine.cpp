@@ -1,5 +1,7 @@
 #include "engine/engine.h"
 
+#include "platform/ascii.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -28,17 +30,12 @@ EngineHandle Engine::Create(const EngineTaskParams& params) {
     setup.resume = params.resume != 0;
     if (setup.url.empty() || setup.fileName.empty() || setup.folder.empty()) return nullptr;
     if (setup.fileName.find_first_of("\\/") != std::string::npos) return nullptr;
-    if (setup.folder.back() != '\\' && setup.folder.back() != '/') setup.folder += '\\';
+    setup.folder = paths::WithTrailingSeparator(setup.folder, paths::kEitherSlash);
 
     std::lock_guard lock(mutex_);
     for (const auto& [handle, task] : tasks_) {
         // Two tasks writing one file would spoil it; Windows names ignore case.
-        std::string a = task->TargetPath(), b = setup.folder + setup.fileName;
-        auto lower = [](std::string s) {
-            std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-            return s;
-        };
-        if (lower(a) == lower(b)) return nullptr;
+        if (ascii::EqualsIgnoringCase(task->TargetPath(), setup.folder + setup.fileName)) return nullptr;
     }
     uintptr_t handle = nextHandle_;
     nextHandle_ += 0x10;

@@ -10,8 +10,9 @@
 
 namespace qnb::engine {
 
-// One calling convention on both sides: stdcall on i686 (where the exports
-// are still undecorated, see xldl.def), the only convention on x86_64.
+// One calling convention on both sides: stdcall on i686 (where the linker's
+// --kill-at still exports plain names, "XL_Init" and not "XL_Init@0"; see
+// engine/CMakeLists.txt), the only convention on x86_64.
 #if defined(_WIN32) && defined(__i386__)
 #define QNB_ENGINE_CALL __stdcall
 #else

@@ -1,29 +1,11 @@
 #include "engine/http_head.h"
 
 #include "engine/transport.h"
+#include "platform/ascii.h"
 
 #include <cctype>
 
 namespace qnb::engine {
-
-namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-}  // namespace
 
 HeadParse ParseHttpHead(std::string_view bytes, HttpHead* head) {
     size_t end = bytes.find("\r\n\r\n");
@@ -51,23 +33,23 @@ HeadParse ParseHttpHead(std::string_view bytes, HttpHead* head) {
         size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0) return HeadParse::kMalformed;
         std::string_view name = line.substr(0, colon);
-        std::string_view value = Trim(line.substr(colon + 1));
+        std::string_view value = ascii::Trim(line.substr(colon + 1));
         if (name.find_first_of(" \t") != std::string_view::npos) return HeadParse::kMalformed;
-        if (EqualsIgnoringCase(name, "Content-Length")) {
+        if (ascii::EqualsIgnoringCase(name, "Content-Length")) {
             auto length = ParseContentLength(value);
             // Two different lengths leave the body's end unknown.
             if (!length || (lengthSeen && head->contentLength != length)) return HeadParse::kMalformed;
             head->contentLength = length;
             lengthSeen = true;
-        } else if (EqualsIgnoringCase(name, "Transfer-Encoding")) {
-            if (!EqualsIgnoringCase(value, "identity")) head->chunked = true;
-        } else if (EqualsIgnoringCase(name, "Content-Range")) {
+        } else if (ascii::EqualsIgnoringCase(name, "Transfer-Encoding")) {
+            if (!ascii::EqualsIgnoringCase(value, "identity")) head->chunked = true;
+        } else if (ascii::EqualsIgnoringCase(name, "Content-Range")) {
             head->contentRange = std::string(value);
-        } else if (EqualsIgnoringCase(name, "ETag")) {
+        } else if (ascii::EqualsIgnoringCase(name, "ETag")) {
             head->etag = std::string(value);
-        } else if (EqualsIgnoringCase(name, "Last-Modified")) {
+        } else if (ascii::EqualsIgnoringCase(name, "Last-Modified")) {
             head->lastModified = std::string(value);
-        } else if (EqualsIgnoringCase(name, "Location")) {
+        } else if (ascii::EqualsIgnoringCase(name, "Location")) {
             head->location = std::string(value);
         }
     }

@@ -1,5 +1,6 @@
 #include "engine/part_file_win32.h"
 
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win32/handles.h"
 
@@ -61,7 +62,7 @@ std::unique_ptr<PartFile> Win32FileStore::Create(const std::string& path, uint64
         // that a disk without room fails here rather than half way.
         DWORD returned = 0;
         DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
-        std::wstring folder = wide.substr(0, wide.find_last_of(L"\\/") + 1);
+        std::wstring folder = text::Wide(paths::Folder(path, paths::kEitherSlash));
         ULARGE_INTEGER available{};
         if (!folder.empty() && GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
             available.QuadPart < size) {

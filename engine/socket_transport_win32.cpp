@@ -1,6 +1,8 @@
 #include "engine/socket_transport_win32.h"
 
 #include "engine/http_head.h"
+#include "platform/scope_exit.h"
+#include "platform/win32/handles.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -16,13 +18,6 @@ namespace qnb::engine {
 namespace {
 
 constexpr DWORD kSocketTimeoutMs = 20000;  // as WinHTTP's receive timeout
-
-struct SocketOwner {
-    SOCKET s = INVALID_SOCKET;
-    ~SocketOwner() {
-        if (s != INVALID_SOCKET) closesocket(s);
-    }
-};
 
 struct PlainUrl {
     std::string host;
@@ -59,10 +54,8 @@ std::optional<PlainUrl> ParsePlainUrl(const std::string& url) {
 
 class SocketStream : public HttpStream {
 public:
-    SocketStream(SOCKET s, HttpAnswer answer, std::string early, uint64_t length)
-        : answer_(std::move(answer)), early_(std::move(early)), left_(length) {
-        socket_.s = s;
-    }
+    SocketStream(win32::UniqueSocket s, HttpAnswer answer, std::string early, uint64_t length)
+        : socket_(std::move(s)), answer_(std::move(answer)), early_(std::move(early)), left_(length) {}
     const HttpAnswer& Answer() const override { return answer_; }
     int64_t Read(void* buffer, size_t size) override {
         if (left_ == 0) return 0;
@@ -74,14 +67,14 @@ public:
             left_ -= n;
             return static_cast<int64_t>(n);
         }
-        int n = recv(socket_.s, static_cast<char*>(buffer), static_cast<int>(want), 0);
+        int n = recv(socket_.get(), static_cast<char*>(buffer), static_cast<int>(want), 0);
         if (n <= 0) return n == 0 ? 0 : -1;  // closed early or broken: the caller sees the body short
         left_ -= static_cast<uint64_t>(n);
         return n;
     }
 
 private:
-    SocketOwner socket_;
+    win32::UniqueSocket socket_;
     HttpAnswer answer_;
     std::string early_;  // body bytes that came with the head
     size_t at_ = 0;
@@ -96,27 +89,31 @@ bool SystemSendsDirect(const std::string& url) {
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
     bool named = false;
     if (WinHttpGetIEProxyConfigForCurrentUser(&ie)) {
+        ScopeExit freeIe([&ie] {
+            for (LPWSTR s : {ie.lpszProxy, ie.lpszProxyBypass, ie.lpszAutoConfigUrl}) {
+                if (s) GlobalFree(s);
+            }
+        });
         autoDetect = ie.fAutoDetect != FALSE;
         if (ie.lpszAutoConfigUrl) configUrl = ie.lpszAutoConfigUrl;
         named = ie.lpszProxy != nullptr;
-        for (LPWSTR s : {ie.lpszProxy, ie.lpszProxyBypass, ie.lpszAutoConfigUrl}) {
-            if (s) GlobalFree(s);
-        }
     }
     WINHTTP_PROXY_INFO info{};
     if (WinHttpGetDefaultProxyConfiguration(&info)) {
+        ScopeExit freeInfo([&info] {
+            for (LPWSTR s : {info.lpszProxy, info.lpszProxyBypass}) {
+                if (s) GlobalFree(s);
+            }
+        });
         named = named || info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY || info.lpszProxy;
-        for (LPWSTR s : {info.lpszProxy, info.lpszProxyBypass}) {
-            if (s) GlobalFree(s);
-        }
     }
     if (named) return false;
     if (!autoDetect && configUrl.empty()) return true;
 
     // Automatic configuration: ask it about this URL. No script found means
     // no proxy; any other failure leaves the request to WinHTTP.
-    HINTERNET session = WinHttpOpen(L"QNBDownload/1.0", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                    WINHTTP_NO_PROXY_BYPASS, 0);
+    win32::UniqueInternetHandle session(WinHttpOpen(L"QNBDownload/1.0", WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return false;
     WINHTTP_AUTOPROXY_OPTIONS options{};
     if (autoDetect) {
@@ -131,7 +128,7 @@ bool SystemSendsDirect(const std::string& url) {
     std::u16string wide(url.begin(), url.end());  // http:// URLs sent over sockets are ASCII
     WINHTTP_PROXY_INFO found{};
     bool direct = false;
-    if (WinHttpGetProxyForUrl(session, reinterpret_cast<const wchar_t*>(wide.c_str()), &options, &found)) {
+    if (WinHttpGetProxyForUrl(session.get(), reinterpret_cast<const wchar_t*>(wide.c_str()), &options, &found)) {
         direct = found.dwAccessType == WINHTTP_ACCESS_TYPE_NO_PROXY || !found.lpszProxy;
         for (LPWSTR s : {found.lpszProxy, found.lpszProxyBypass}) {
             if (s) GlobalFree(s);
@@ -139,7 +136,6 @@ bool SystemSendsDirect(const std::string& url) {
     } else {
         direct = GetLastError() == ERROR_WINHTTP_AUTODETECTION_FAILED;
     }
-    WinHttpCloseHandle(session);
     return direct;
 }
 
@@ -168,19 +164,18 @@ std::unique_ptr<HttpStream> SocketTransport::Open(const HttpRequest& request, En
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
     if (getaddrinfo(url->host.c_str(), url->port.c_str(), &hints, &found) != 0 || !found) return nullptr;
-    SocketOwner s;
+    win32::UniqueSocket s;
     for (addrinfo* a = found; a; a = a->ai_next) {
-        s.s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (s.s == INVALID_SOCKET) continue;
-        if (connect(s.s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) break;
-        closesocket(s.s);
-        s.s = INVALID_SOCKET;
+        s.reset(socket(a->ai_family, a->ai_socktype, a->ai_protocol));
+        if (!s) continue;
+        if (connect(s.get(), a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) break;
+        s.reset();
     }
     freeaddrinfo(found);
-    if (s.s == INVALID_SOCKET) return nullptr;
+    if (!s) return nullptr;
     DWORD timeout = kSocketTimeoutMs;
-    setsockopt(s.s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-    setsockopt(s.s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    setsockopt(s.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    setsockopt(s.get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
 
     std::string host = url->port == "80" ? url->host : url->host + ":" + url->port;
     std::string head = "GET " + url->path + " HTTP/1.1\r\nHost: " + host +
@@ -194,7 +189,7 @@ std::unique_ptr<HttpStream> SocketTransport::Open(const HttpRequest& request, En
     head += "\r\n";
     *error = kErrorTransfer;
     for (size_t sent = 0; sent < head.size();) {
-        int n = send(s.s, head.data() + sent, static_cast<int>(head.size() - sent), 0);
+        int n = send(s.get(), head.data() + sent, static_cast<int>(head.size() - sent), 0);
         if (n <= 0) return nullptr;
         sent += static_cast<size_t>(n);
     }
@@ -209,7 +204,7 @@ std::unique_ptr<HttpStream> SocketTransport::Open(const HttpRequest& request, En
             *error = kErrorProtocol;
             return nullptr;
         }
-        int n = recv(s.s, chunk, sizeof chunk, 0);
+        int n = recv(s.get(), chunk, sizeof chunk, 0);
         if (n <= 0) return nullptr;
         received.append(chunk, static_cast<size_t>(n));
     }
@@ -237,9 +232,7 @@ std::unique_ptr<HttpStream> SocketTransport::Open(const HttpRequest& request, En
     uint64_t length = parsed.contentLength.value_or(0);
     if (early.size() > length) early.resize(static_cast<size_t>(length));
     *error = kErrorNone;
-    SOCKET raw = s.s;
-    s.s = INVALID_SOCKET;
-    return std::make_unique<SocketStream>(raw, std::move(answer), std::move(early), length);
+    return std::make_unique<SocketStream>(std::move(s), std::move(answer), std::move(early), length);
 }
 
 bool SystemTransport::Direct(const std::string& url) {

@@ -1,17 +1,16 @@
 #include "engine/transport.h"
 
+#include "platform/ascii.h"
+
 #include <cctype>
 
 namespace qnb::engine {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
-}
+// Blanks at the start; blanks and line ends at the end, where a header's
+// value may still carry its line end.
+std::string_view Trim(std::string_view s) { return ascii::TrimStart(ascii::TrimEnd(s, ascii::kWhitespace)); }
 
 // Decimal digits up to 2^64 - 1; consumes them from s.
 std::optional<uint64_t> Number(std::string_view& s) {
@@ -33,10 +32,7 @@ std::optional<uint64_t> Number(std::string_view& s) {
 std::optional<ContentRange> ParseContentRange(std::string_view value) {
     std::string_view s = Trim(value);
     constexpr std::string_view kUnit = "bytes";
-    if (s.size() < kUnit.size()) return std::nullopt;
-    for (size_t i = 0; i < kUnit.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(s[i])) != kUnit[i]) return std::nullopt;
-    }
+    if (!ascii::StartsWithIgnoringCase(s, kUnit)) return std::nullopt;
     s.remove_prefix(kUnit.size());
     if (s.empty() || s.front() != ' ') return std::nullopt;
     s = Trim(s);

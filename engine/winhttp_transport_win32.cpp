@@ -1,6 +1,8 @@
 #include "engine/winhttp_transport_win32.h"
 
+#include "platform/scope_exit.h"
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -17,17 +19,6 @@ constexpr int kResolveTimeout = 15000;
 constexpr int kConnectTimeout = 15000;
 constexpr int kSendTimeout = 15000;
 constexpr int kReceiveTimeout = 20000;
-
-struct InternetHandle {
-    HINTERNET h = nullptr;
-    InternetHandle() = default;
-    explicit InternetHandle(HINTERNET handle) : h(handle) {}
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    ~InternetHandle() {
-        if (h) WinHttpCloseHandle(h);
-    }
-};
 
 std::wstring QueryText(HINTERNET request, DWORD what) {
     DWORD bytes = 0;
@@ -59,19 +50,20 @@ EngineError ErrorOf(DWORD code) {
 
 class WinHttpStream : public HttpStream {
 public:
-    WinHttpStream(HINTERNET connect, HINTERNET request, HttpAnswer answer)
-        : connect_(connect), request_(request), answer_(std::move(answer)) {}
+    WinHttpStream(win32::UniqueInternetHandle connect, win32::UniqueInternetHandle request, HttpAnswer answer)
+        : connect_(std::move(connect)), request_(std::move(request)), answer_(std::move(answer)) {}
     const HttpAnswer& Answer() const override { return answer_; }
     int64_t Read(void* buffer, size_t size) override {
         DWORD read = 0;
         DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        if (!WinHttpReadData(request_.h, buffer, want, &read)) return -1;
+        if (!WinHttpReadData(request_.get(), buffer, want, &read)) return -1;
         return read;
     }
 
 private:
-    InternetHandle connect_;
-    InternetHandle request_;
+    // The request goes before its connection (members end in reverse order).
+    win32::UniqueInternetHandle connect_;
+    win32::UniqueInternetHandle request_;
     HttpAnswer answer_;
 };
 
@@ -81,30 +73,32 @@ WinHttpTransport::WinHttpTransport() {
     // The user's proxy as Internet Options has it; otherwise the system's
     // (WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY from Windows 8.1, which also
     // follows automatic configuration), else the WinHTTP default.
-    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
-    if (WinHttpGetIEProxyConfigForCurrentUser(&ie) && ie.lpszProxy) {
-        session_ = WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, ie.lpszProxy,
-                               ie.lpszProxyBypass ? ie.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
-    }
-    for (LPWSTR s : {ie.lpszProxy, ie.lpszProxyBypass, ie.lpszAutoConfigUrl}) {
-        if (s) GlobalFree(s);
+    HINTERNET session = nullptr;
+    {
+        WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
+        ScopeExit freeIe([&ie] {
+            for (LPWSTR s : {ie.lpszProxy, ie.lpszProxyBypass, ie.lpszAutoConfigUrl}) {
+                if (s) GlobalFree(s);
+            }
+        });
+        if (WinHttpGetIEProxyConfigForCurrentUser(&ie) && ie.lpszProxy) {
+            session = WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, ie.lpszProxy,
+                                  ie.lpszProxyBypass ? ie.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
+        }
     }
     constexpr DWORD kAutomaticProxy = 4;  // WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY
-    if (!session_) session_ = WinHttpOpen(kUserAgent, kAutomaticProxy, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-    if (!session_) {
-        session_ = WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0);
+    if (!session) session = WinHttpOpen(kUserAgent, kAutomaticProxy, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    if (!session) {
+        session = WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                              WINHTTP_NO_PROXY_BYPASS, 0);
     }
-    if (session_) WinHttpSetTimeouts(session_, kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
-}
-
-WinHttpTransport::~WinHttpTransport() {
-    if (session_) WinHttpCloseHandle(session_);
+    if (session) WinHttpSetTimeouts(session, kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
+    session_.reset(session);
 }
 
 std::unique_ptr<HttpStream> WinHttpTransport::Open(const HttpRequest& request, EngineError* error) {
     *error = kErrorConnect;
-    if (!session_) return nullptr;
+    if (!Ready()) return nullptr;
     std::wstring url = text::Wide(request.url);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
@@ -121,15 +115,15 @@ std::unique_ptr<HttpStream> WinHttpTransport::Open(const HttpRequest& request, E
     path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (path.empty()) path = L"/";
 
-    InternetHandle connect(WinHttpConnect(session_, host.c_str(), parts.nPort, 0));
-    if (!connect.h) {
+    win32::UniqueInternetHandle connect(WinHttpConnect(session_.get(), host.c_str(), parts.nPort, 0));
+    if (!connect) {
         *error = ErrorOf(GetLastError());
         return nullptr;
     }
     DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    InternetHandle req(WinHttpOpenRequest(connect.h, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                          WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-    if (!req.h) {
+    win32::UniqueInternetHandle req(WinHttpOpenRequest(connect.get(), L"GET", path.c_str(), nullptr,
+                                                       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+    if (!req) {
         *error = ErrorOf(GetLastError());
         return nullptr;
     }
@@ -137,11 +131,11 @@ std::unique_ptr<HttpStream> WinHttpTransport::Open(const HttpRequest& request, E
     if (request.ranged) headers += L"Range: " + text::Wide(RangeHeader(request)) + L"\r\n";
     if (request.ranged && !request.ifRange.empty()) headers += L"If-Range: " + text::Wide(request.ifRange) + L"\r\n";
     if (!headers.empty()) {
-        WinHttpAddRequestHeaders(req.h, headers.c_str(), static_cast<DWORD>(headers.size()),
+        WinHttpAddRequestHeaders(req.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
     }
-    if (!WinHttpSendRequest(req.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(req.h, nullptr)) {
+    if (!WinHttpSendRequest(req.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(req.get(), nullptr)) {
         *error = ErrorOf(GetLastError());
         return nullptr;
     }
@@ -149,31 +143,28 @@ std::unique_ptr<HttpStream> WinHttpTransport::Open(const HttpRequest& request, E
     HttpAnswer answer;
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!WinHttpQueryHeaders(req.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+    if (!WinHttpQueryHeaders(req.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
         *error = kErrorProtocol;
         return nullptr;
     }
     answer.status = static_cast<int>(status);
-    std::wstring length = QueryText(req.h, WINHTTP_QUERY_CONTENT_LENGTH);
+    std::wstring length = QueryText(req.get(), WINHTTP_QUERY_CONTENT_LENGTH);
     if (!length.empty()) answer.contentLength = ParseContentLength(text::Narrow(length));
-    answer.contentRange = text::Narrow(QueryText(req.h, WINHTTP_QUERY_CONTENT_RANGE));
-    answer.etag = text::Narrow(QueryText(req.h, WINHTTP_QUERY_ETAG));
-    answer.lastModified = text::Narrow(QueryText(req.h, WINHTTP_QUERY_LAST_MODIFIED));
+    answer.contentRange = text::Narrow(QueryText(req.get(), WINHTTP_QUERY_CONTENT_RANGE));
+    answer.etag = text::Narrow(QueryText(req.get(), WINHTTP_QUERY_ETAG));
+    answer.lastModified = text::Narrow(QueryText(req.get(), WINHTTP_QUERY_LAST_MODIFIED));
     DWORD urlBytes = 0;
-    WinHttpQueryOption(req.h, WINHTTP_OPTION_URL, nullptr, &urlBytes);
+    WinHttpQueryOption(req.get(), WINHTTP_OPTION_URL, nullptr, &urlBytes);
     if (urlBytes > 0) {
         std::vector<wchar_t> finalUrl(urlBytes / sizeof(wchar_t) + 1);
-        if (WinHttpQueryOption(req.h, WINHTTP_OPTION_URL, finalUrl.data(), &urlBytes)) {
+        if (WinHttpQueryOption(req.get(), WINHTTP_OPTION_URL, finalUrl.data(), &urlBytes)) {
             answer.finalUrl = text::Narrow(std::wstring(finalUrl.data(), urlBytes / sizeof(wchar_t)));
             while (!answer.finalUrl.empty() && answer.finalUrl.back() == '\0') answer.finalUrl.pop_back();
         }
     }
     *error = kErrorNone;
-    HINTERNET c = connect.h, r = req.h;
-    connect.h = nullptr;
-    req.h = nullptr;
-    return std::make_unique<WinHttpStream>(c, r, std::move(answer));
+    return std::make_unique<WinHttpStream>(std::move(connect), std::move(req), std::move(answer));
 }
 
 }  // namespace qnb::engine

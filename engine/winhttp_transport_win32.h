@@ -3,21 +3,21 @@
 #pragma once
 
 #include "engine/transport.h"
+#include "platform/win32/handles.h"
 
 namespace qnb::engine {
 
 class WinHttpTransport : public Transport {
 public:
     WinHttpTransport();
-    ~WinHttpTransport() override;
     WinHttpTransport(const WinHttpTransport&) = delete;
     WinHttpTransport& operator=(const WinHttpTransport&) = delete;
 
-    bool Ready() const { return session_ != nullptr; }
+    bool Ready() const { return static_cast<bool>(session_); }
     std::unique_ptr<HttpStream> Open(const HttpRequest& request, EngineError* error) override;
 
 private:
-    void* session_ = nullptr;  // HINTERNET
+    win32::UniqueInternetHandle session_;
 };
 
 }  // namespace qnb::engine

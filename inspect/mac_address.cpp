@@ -1,5 +1,7 @@
 #include "inspect/mac_address.h"
 
+#include "platform/ascii.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -45,10 +47,7 @@ std::string ChooseMacAddress(const std::vector<MacSource>& sources) {
         if (i > 0 && !text.empty() && text != kZeroMac) break;
         sources[i](text);
     }
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
+    return ascii::ToLower(text);
 }
 
 std::string FirstEthernetAddress(const std::vector<AdapterInfo>& adapters, bool needSixBytes) {

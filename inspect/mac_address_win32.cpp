@@ -1,6 +1,7 @@
 #include "inspect/mac_address_win32.h"
 
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -16,25 +17,18 @@ namespace qnb::inspect::win32 {
 namespace {
 
 // A library of System32, by full path (the program runs elevated).
-HMODULE LoadSystemLibrary(const wchar_t* name) {
+qnb::win32::UniqueModule LoadSystemLibrary(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
+    if (n == 0 || n >= MAX_PATH) return {};
     std::wstring path = std::wstring(folder, n) + L"\\" + name;
-    return LoadLibraryW(path.c_str());
+    return qnb::win32::UniqueModule(LoadLibraryW(path.c_str()));
 }
 
-struct Library {
-    HMODULE module;
-    explicit Library(const wchar_t* name) : module(LoadSystemLibrary(name)) {}
-    ~Library() {
-        if (module) FreeLibrary(module);
-    }
-    template <typename F>
-    F Find(const char* function) const {
-        return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, function))) : nullptr;
-    }
-};
+template <typename F>
+F Find(const qnb::win32::UniqueModule& library, const char* function) {
+    return library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library.get(), function))) : nullptr;
+}
 
 std::vector<AdapterInfo> ReadAdapterInfo(const IP_ADAPTER_INFO* first) {
     std::vector<AdapterInfo> adapters;
@@ -80,8 +74,8 @@ void FixedAdapterInfoSource(std::string& text) {
 
 void NetbiosSource(std::string& text) {
     using NetbiosFunction = UCHAR(APIENTRY*)(PNCB);
-    Library netapi(L"netapi32.dll");
-    auto netbios = netapi.Find<NetbiosFunction>("Netbios");
+    auto netapi = LoadSystemLibrary(L"netapi32.dll");
+    auto netbios = Find<NetbiosFunction>(netapi, "Netbios");
     if (!netbios) return;
 
     LANA_ENUM lanas{};
@@ -139,18 +133,18 @@ void InventorySource(std::string& text) {
 void SnmpSource(std::string& text) {
     Sockets sockets;
     if (!sockets.started) return;
-    Library mib(L"inetmib1.dll");
-    Library snmpapi(L"snmpapi.dll");
-    auto init = mib.Find<PFNSNMPEXTENSIONINIT>("SnmpExtensionInit");
-    auto initEx = mib.Find<PFNSNMPEXTENSIONINITEX>("SnmpExtensionInitEx");
-    auto query = mib.Find<PFNSNMPEXTENSIONQUERY>("SnmpExtensionQuery");
-    auto trap = mib.Find<PFNSNMPEXTENSIONTRAP>("SnmpExtensionTrap");
+    auto mib = LoadSystemLibrary(L"inetmib1.dll");
+    auto snmpapi = LoadSystemLibrary(L"snmpapi.dll");
+    auto init = Find<PFNSNMPEXTENSIONINIT>(mib, "SnmpExtensionInit");
+    auto initEx = Find<PFNSNMPEXTENSIONINITEX>(mib, "SnmpExtensionInitEx");
+    auto query = Find<PFNSNMPEXTENSIONQUERY>(mib, "SnmpExtensionQuery");
+    auto trap = Find<PFNSNMPEXTENSIONTRAP>(mib, "SnmpExtensionTrap");
     using OidCopy = SNMPAPI(SNMP_FUNC_TYPE*)(AsnObjectIdentifier*, AsnObjectIdentifier*);
     using OidCompare = SNMPAPI(SNMP_FUNC_TYPE*)(AsnObjectIdentifier*, AsnObjectIdentifier*, UINT);
     using BindFree = VOID(SNMP_FUNC_TYPE*)(SnmpVarBind*);
-    auto oidCopy = snmpapi.Find<OidCopy>("SnmpUtilOidCpy");
-    auto oidCompare = snmpapi.Find<OidCompare>("SnmpUtilOidNCmp");
-    auto bindFree = snmpapi.Find<BindFree>("SnmpUtilVarBindFree");
+    auto oidCopy = Find<OidCopy>(snmpapi, "SnmpUtilOidCpy");
+    auto oidCompare = Find<OidCompare>(snmpapi, "SnmpUtilOidNCmp");
+    auto bindFree = Find<BindFree>(snmpapi, "SnmpUtilVarBindFree");
     (void)initEx;
     (void)trap;
     if (!init || !query || !oidCopy || !oidCompare || !bindFree) return;

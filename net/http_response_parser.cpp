@@ -1,5 +1,7 @@
 #include "net/http_response_parser.h"
 
+#include "platform/ascii.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -9,22 +11,6 @@ namespace {
 
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
 constexpr size_t kMaxSizeLine = 1024;  // a chunk size with extensions; longer is not an answer of ours
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 // A decimal number of digits only, at most `limit`; false for anything else.
 bool ParseDecimal(std::string_view s, uint64_t limit, uint64_t* value, bool* tooLarge) {
@@ -52,8 +38,8 @@ int HexDigit(char c) {
 // The last transfer coding of a Transfer-Encoding value is "chunked".
 bool EndsWithChunked(std::string_view value) {
     size_t comma = value.rfind(',');
-    std::string_view last = Trim(comma == std::string_view::npos ? value : value.substr(comma + 1));
-    return SameIgnoringCase(last, "chunked");
+    std::string_view last = ascii::Trim(comma == std::string_view::npos ? value : value.substr(comma + 1));
+    return ascii::EqualsIgnoringCase(last, "chunked");
 }
 
 }  // namespace
@@ -129,9 +115,9 @@ bool HttpResponseParser::ReadHeader() {
         pos = next + 2;
         size_t colon = line.find(':');
         if (colon == std::string_view::npos) continue;
-        std::string_view name = Trim(line.substr(0, colon));
-        std::string_view value = Trim(line.substr(colon + 1));
-        if (SameIgnoringCase(name, "Content-Length")) {
+        std::string_view name = ascii::Trim(line.substr(0, colon));
+        std::string_view value = ascii::Trim(line.substr(colon + 1));
+        if (ascii::EqualsIgnoringCase(name, "Content-Length")) {
             uint64_t v = 0;
             bool tooLarge = false;
             if (!ParseDecimal(value, limits_.maxBody, &v, &tooLarge)) {
@@ -140,7 +126,7 @@ bool HttpResponseParser::ReadHeader() {
             if (haveLength && v != length) return Fail(Failure::kBadLength), false;
             haveLength = true;
             length = v;
-        } else if (SameIgnoringCase(name, "Transfer-Encoding")) {
+        } else if (ascii::EqualsIgnoringCase(name, "Transfer-Encoding")) {
             if (EndsWithChunked(value)) {
                 chunked = true;
             } else {
@@ -199,7 +185,7 @@ size_t HttpResponseParser::FeedChunkSize(const char* data, size_t size) {
             chunk = chunk * 16 + static_cast<uint64_t>(d);
             if (chunk > limits_.maxBody) return Fail(Failure::kTooLarge), used;
         }
-        std::string_view rest = Trim(line.substr(digits));
+        std::string_view rest = ascii::Trim(line.substr(digits));
         if (digits == 0 || (!rest.empty() && rest.front() != ';')) return Fail(Failure::kBadChunk), used;
         sizeLine_.clear();
         if (chunk == 0) {

@@ -1,5 +1,6 @@
 #include "net/self_install_win32.h"
 
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/win32/handles.h"
 
@@ -77,8 +78,7 @@ bool CreateProgramShortcut(const std::string& folder, const std::string& target)
             SUCCEEDED(link.p->SetDescription(text::Wide(kShortcutDescription).c_str())) &&
             SUCCEEDED(link.p->SetShowCmd(SW_SHOW)) &&
             SUCCEEDED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p)))) {
-            std::string separator = folder.back() == '\\' ? "" : "\\";
-            std::wstring shortcut = text::Wide(folder + separator + kShortcutName + ".lnk");
+            std::wstring shortcut = text::Wide(paths::Join(folder, std::string(kShortcutName) + ".lnk"));
             DeleteFileW(shortcut.c_str());
             ok = SUCCEEDED(file.p->Save(shortcut.c_str(), TRUE));
         }

@@ -1,6 +1,9 @@
 // Winsock.
 #include "net/socket.h"
 
+#include "platform/scope_exit.h"
+#include "platform/win32/handles.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -25,29 +28,28 @@ std::optional<uint32_t> ResolveIpv4(const std::string& host) {
         WSASetLastError(error != 0 ? error : WSAHOST_NOT_FOUND);
         return std::nullopt;
     }
-    uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    return address;
+    ScopeExit freeFound([found] { freeaddrinfo(found); });
+    return reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
 }
 
 SocketHandle ConnectTcp(uint32_t address, uint16_t port, int receiveTimeoutMs) {
-    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) return kNoSocket;
+    win32::UniqueSocket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!s) return kNoSocket;
     if (receiveTimeoutMs > 0) {
         DWORD timeout = static_cast<DWORD>(receiveTimeoutMs);
-        setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+        setsockopt(s.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
     }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
     to.sin_addr.s_addr = address;
-    if (::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+    if (::connect(s.get(), reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
         int error = WSAGetLastError();
-        closesocket(s);
+        s.reset();
         WSASetLastError(error);  // the connect's error, not the close's
         return kNoSocket;
     }
-    return static_cast<SocketHandle>(s);
+    return static_cast<SocketHandle>(s.release());
 }
 
 long SendAll(SocketHandle socket, const char* data, size_t size) {
@@ -70,6 +72,8 @@ void ShutdownSocket(SocketHandle socket) {
     if (socket != kNoSocket) ::shutdown(static_cast<SOCKET>(socket), SD_BOTH);
 }
 
+// The HTTP client's connection owns its socket as a portable SocketHandle
+// and closes it here, once, when the connection ends.
 void CloseSocket(SocketHandle socket) {
     if (socket != kNoSocket) closesocket(static_cast<SOCKET>(socket));
 }

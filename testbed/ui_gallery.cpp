@@ -7,6 +7,7 @@
 // The exit code is the window's result.
 #include "app/app_context.h"
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 #include "ui/error_msg_dlg.h"
 #include "ui/guide_dlg.h"
 #include "ui/security_probe_win32.h"
@@ -32,9 +33,9 @@ std::string Unescape(std::string text) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    qnb::win32::UniqueLocalMemory argvMemory(wide);
     std::vector<std::string> args;
     for (int i = 1; i < count; ++i) args.push_back(qnb::text::Narrow(wide[i]));
-    LocalFree(wide);
     if (args.empty() || !uikit::Framework::Initialise(instance)) return 2;
     using namespace qnb::ui;
     // The gallery's windows look at a context that start-up never filled.

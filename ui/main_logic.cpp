@@ -1,5 +1,7 @@
 #include "ui/main_logic.h"
 
+#include "platform/ascii.h"
+
 #include <cstdio>
 
 namespace qnb::ui {
@@ -27,14 +29,9 @@ std::optional<MainAction> FindModeSwitch(std::string_view commandLine) {
 }
 
 bool IsWebAddress(std::string_view url) {
+    // Something after the scheme, too.
     auto starts = [&](std::string_view prefix) {
-        if (url.size() <= prefix.size()) return false;
-        for (size_t i = 0; i < prefix.size(); ++i) {
-            char c = url[i];
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            if (c != prefix[i]) return false;
-        }
-        return true;
+        return url.size() > prefix.size() && ascii::StartsWithIgnoringCase(url, prefix);
     };
     if (!starts("http://") && !starts("https://")) return false;
     // Nothing that a shell would read as a second argument or a command.
@@ -60,8 +57,7 @@ std::string SiteLink(std::string_view host, std::string_view pathAndQuery) {
 
 bool WorkspaceOnSystemDrive(std::string_view workspace, char systemLetter) {
     if (workspace.empty()) return false;
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    return upper(workspace[0]) == upper(systemLetter);
+    return ascii::ToUpper(workspace[0]) == ascii::ToUpper(systemLetter);
 }
 
 std::string NotReadyText() {

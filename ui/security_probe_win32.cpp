@@ -1,6 +1,8 @@
 #include "ui/security_probe_win32.h"
 
+#include "platform/paths.h"
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -10,18 +12,11 @@ namespace qnb::ui {
 
 namespace {
 
-struct KeyCloser {
-    HKEY key;
-    ~KeyCloser() {
-        if (key) RegCloseKey(key);
-    }
-};
-
 std::optional<std::vector<BYTE>> ReadValue(HKEY root, const std::string& key, const std::string& value, DWORD wantType,
                                            size_t maxBytes) {
     HKEY opened = nullptr;
     if (RegOpenKeyExW(root, text::Wide(key).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
-    KeyCloser closer{opened};
+    win32::UniqueRegistryKey owner(opened);
     std::vector<BYTE> data(maxBytes + sizeof(wchar_t));
     DWORD type = 0;
     DWORD size = static_cast<DWORD>(maxBytes);
@@ -67,49 +62,42 @@ bool Win32SecurityProbe::Exists(const std::string& path) {
 std::string Win32SecurityProbe::ProgramFiles() {
     wchar_t folder[MAX_PATH];
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
-    std::string path = text::Narrow(folder);
-    if (!path.empty() && path.back() != '\\') path += '\\';
-    return path;
+    return paths::WithTrailingSeparator(text::Narrow(folder));
 }
 
 std::vector<DirectoryEntry> Win32SecurityProbe::List(const std::string& folder) {
     std::vector<DirectoryEntry> entries;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(text::Wide(folder + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return entries;
+    win32::UniqueFindFile find(FindFirstFileW(text::Wide(folder + "*").c_str(), &found));
+    if (!find) return entries;
     do {
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         entries.push_back({text::Narrow(name), found.dwFileAttributes});
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
     return entries;
 }
 
 std::optional<std::vector<std::string>> Win32SecurityProbe::ProcessNames() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return std::nullopt;
+    win32::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return std::nullopt;
     std::vector<std::string> names;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         names.push_back(text::Narrow(entry.szExeFile));
     }
-    CloseHandle(snapshot);
     return names;
 }
 
 std::optional<bool> Win32SecurityProbe::ServiceRunning(const std::string& name) {
     // Asking for a service's state needs no more than a connection.
-    SC_HANDLE manager = OpenSCManagerW(nullptr, SERVICES_ACTIVE_DATABASEW, SC_MANAGER_CONNECT);
+    win32::UniqueServiceHandle manager(OpenSCManagerW(nullptr, SERVICES_ACTIVE_DATABASEW, SC_MANAGER_CONNECT));
     if (!manager) return std::nullopt;
     std::optional<bool> running;
-    if (SC_HANDLE service = OpenServiceW(manager, text::Wide(name).c_str(), SERVICE_QUERY_STATUS)) {
-        SERVICE_STATUS status{};
-        if (QueryServiceStatus(service, &status)) running = status.dwCurrentState == SERVICE_RUNNING;
-        CloseServiceHandle(service);
-    }
-    CloseServiceHandle(manager);
+    win32::UniqueServiceHandle service(OpenServiceW(manager.get(), text::Wide(name).c_str(), SERVICE_QUERY_STATUS));
+    SERVICE_STATUS status{};
+    if (service && QueryServiceStatus(service.get(), &status)) running = status.dwCurrentState == SERVICE_RUNNING;
     return running;
 }
 

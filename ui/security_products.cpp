@@ -1,5 +1,6 @@
 #include "ui/security_products.h"
 
+#include "platform/ascii.h"
 #include "platform/text.h"
 #include "ui/guide_steps.h"
 
@@ -13,24 +14,13 @@ namespace {
 // Plain UTF-8 of a stored text (the texts are ASCII).
 std::string Plain(const ScrambledText& text) { return text::AnsiToUtf8(Unscramble(text)); }
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool Running(SecurityProbe& probe, const ScrambledText& first, const ScrambledText& second) {
     auto names = probe.ProcessNames();
     if (!names) return false;
     std::string a = Plain(first);
     std::string b = Plain(second);
     for (const std::string& name : *names) {
-        if (SameName(name, a) || SameName(name, b)) return true;
+        if (ascii::EqualsIgnoringCase(name, a) || ascii::EqualsIgnoringCase(name, b)) return true;
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #include "ui/show_picture_dlg.h"
 
+#include "platform/ascii.h"
 #include "ui/window_styles.h"
 #include "ui/xprogress.h"
 #include "uikit/controls/progress.h"
@@ -8,19 +9,6 @@
 #include <cstring>
 
 namespace qnb::ui {
-
-namespace {
-bool SameTag(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-}  // namespace
 
 CShowPictureDlg::CShowPictureDlg() = default;
 
@@ -39,7 +27,7 @@ void CShowPictureDlg::RunPicture(HWND owner, const std::string& path) {
 }
 
 std::unique_ptr<uikit::CControlUI> CShowPictureDlg::CreateControl(std::string_view tag) {
-    if (SameTag(tag, CXProgressUI::kElement)) return std::make_unique<CXProgressUI>();
+    if (ascii::EqualsIgnoringCase(tag, CXProgressUI::kElement)) return std::make_unique<CXProgressUI>();
     return nullptr;
 }
 

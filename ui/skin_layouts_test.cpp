@@ -1,33 +1,69 @@
-// The shipped layouts build without problems, have every control the
-// windows look up (of the kind they expect), and name only pictures the
-// skin has.
+// The shipped layouts, read as the windows read them (global.xml first),
+// build without problems, have every control the windows look up (of the
+// kind they expect), name only pictures the skin has, and use font ids
+// that mean one font in every window.
 #include "ui/guide_steps.h"
 #include "ui/xprogress.h"
+#include "uikit/core/attribute_values.h"
 #include "uikit/core/builder.h"
 #include "uikit/core/layout_document.h"
+#include "uikit/core/skin_store.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
 namespace qnb::ui {
 namespace {
 
-std::set<std::string> SkinPictures() {
-    std::set<std::string> pictures;
-    std::stringstream list(QNB_SKIN_PICTURES);
+std::vector<std::string> List(const char* commaSeparated) {
+    std::vector<std::string> names;
+    std::stringstream list(commaSeparated);
     std::string name;
-    while (std::getline(list, name, ',')) pictures.insert(name);
-    return pictures;
+    while (std::getline(list, name, ',')) names.push_back(name);
+    return names;
 }
 
-std::string ReadLayout(const std::string& file) {
-    std::ifstream in(std::string(QNB_SOURCE_DIR) + "/skin/" + file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+std::set<std::string> SkinPictures() {
+    std::vector<std::string> names = List(QNB_SKIN_PICTURES);
+    return {names.begin(), names.end()};
+}
+
+// The files of skin/ under the entry names the program's archive gives them.
+class SourceSkin {
+public:
+    const std::string_view* Find(std::string_view name) {
+        auto it = files_.find(name);
+        if (it == files_.end()) {
+            if (name.substr(0, 5) != "skin/") return nullptr;
+            std::ifstream in(std::string(QNB_SOURCE_DIR) + "/" + std::string(name), std::ios::binary);
+            if (!in) return nullptr;
+            std::stringstream text;
+            text << in.rdbuf();
+            it = files_.emplace(std::string(name), File{text.str(), {}}).first;
+            it->second.view = it->second.bytes;
+        }
+        return &it->second.view;
+    }
+    uikit::SkinLookup Lookup() {
+        return [this](std::string_view name) { return Find(name); };
+    }
+
+private:
+    struct File {
+        std::string bytes;
+        std::string_view view;
+    };
+    std::map<std::string, File, std::less<>> files_;
+};
+
+bool ReadWindow(SourceSkin& skin, const std::string& file, uikit::LayoutDocument* document, std::string* error) {
+    return uikit::ReadWindowLayout(skin.Lookup(), "skin/", file, document, error);
 }
 
 class ProgramControls : public uikit::IControlFactory {
@@ -79,11 +115,14 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
     std::set<std::string> pictures = SkinPictures();
     ASSERT_TRUE(pictures.count("logo.png")) << "the picture list reads";
     ProgramControls factory;
+    SourceSkin skin;
+    std::set<std::string> checked;
     for (const Expected& window : windows) {
         SCOPED_TRACE(window.layout);
+        checked.insert(window.layout);
         uikit::LayoutDocument document;
         std::string error;
-        ASSERT_TRUE(uikit::ParseLayout(ReadLayout(window.layout), &document, &error)) << error;
+        ASSERT_TRUE(ReadWindow(skin, window.layout, &document, &error)) << error;
         uikit::CDialogBuilder builder(document.defaults, &factory);
         std::unique_ptr<uikit::CControlUI> root = builder.Build(document.root);
         ASSERT_NE(root, nullptr);
@@ -100,6 +139,67 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
         CollectPictures(document.root, &files);
         for (const auto& d : document.defaults) CollectPictures(d.attributes, &files);
         for (const std::string& file : files) EXPECT_TRUE(pictures.count(file)) << file << " is not in the skin";
+    }
+    std::set<std::string> layouts;
+    for (const std::string& name : List(QNB_SKIN_LAYOUTS)) {
+        if (name != uikit::kSharedStylesFile) layouts.insert(name);
+    }
+    EXPECT_EQ(checked, layouts) << "every layout of the skin is a window's, checked here";
+}
+
+using FontUses = std::vector<std::pair<std::string, std::string>>;  // where, the font attribute's value
+
+void CollectFontIds(const uikit::AttributeList& attributes, const std::string& where, FontUses* uses) {
+    for (const auto& [name, value] : attributes) {
+        if (name == "font") uses->emplace_back(where, value);
+    }
+}
+
+void CollectFontIds(const uikit::LayoutNode& node, FontUses* uses) {
+    const std::string* name = node.Find("name");
+    CollectFontIds(node.attributes, node.tag + (name ? " " + *name : std::string()), uses);
+    for (const auto& child : node.children) CollectFontIds(child, uses);
+}
+
+bool SameFont(const uikit::FontSpec& a, const uikit::FontSpec& b) {
+    return a.name == b.name && a.size == b.size && a.bold == b.bold && a.underline == b.underline &&
+           a.italic == b.italic;
+}
+
+TEST(SkinLayouts, AFontIdMeansOneFontInEveryWindow) {
+    SourceSkin skin;
+    const std::string_view* global = skin.Find("skin/global.xml");
+    ASSERT_NE(global, nullptr) << "the skin's shared styles";
+    uikit::SharedStyles shared;
+    std::string error;
+    ASSERT_TRUE(uikit::ParseSharedStyles(*global, &shared, &error)) << error;
+    int defaults = 0;
+    for (const uikit::FontSpec& f : shared.fonts) defaults += f.isDefault;
+    EXPECT_EQ(defaults, 1) << "global.xml names the one default font";
+
+    std::map<int, std::pair<std::string, uikit::FontSpec>> ownFonts;  // a layout's own id → layout, font
+    for (const std::string& layout : List(QNB_SKIN_LAYOUTS)) {
+        if (layout == uikit::kSharedStylesFile) continue;
+        SCOPED_TRACE(layout);
+        uikit::LayoutDocument document;
+        // Refused here: a layout that declares a font under a shared id again.
+        ASSERT_TRUE(ReadWindow(skin, layout, &document, &error)) << error;
+        for (size_t i = shared.fonts.size(); i < document.fonts.size(); ++i) {
+            const uikit::FontSpec& own = document.fonts[i];
+            auto [it, added] = ownFonts.try_emplace(own.id, layout, own);
+            EXPECT_TRUE(added || SameFont(it->second.second, own))
+                << "font " << own.id << " differs from the one of " << it->second.first;
+        }
+        FontUses uses;
+        CollectFontIds(document.root, &uses);
+        for (const auto& d : document.defaults) CollectFontIds(d.attributes, "Default " + d.tag, &uses);
+        for (const auto& [where, value] : uses) {
+            std::optional<int> id = uikit::ParseInt(value);
+            bool declared = id && std::any_of(document.fonts.begin(), document.fonts.end(),
+                                              [&](const uikit::FontSpec& f) { return f.id == *id; });
+            // An id nobody declared falls back to the default font without a word.
+            EXPECT_TRUE(declared) << where << ": font \"" << value << "\" is declared nowhere";
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/error_codes.h"
 #include "platform/scope_exit.h"
+#include "platform/ascii.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -98,7 +99,7 @@ std::string HostFileSystem::HostPath(const std::string& path) const {
     std::string out;
     size_t from = 0;
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-        out = driveRoot_ + "/" + static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        out = driveRoot_ + "/" + ascii::ToUpper(path[0]);
         from = 2;
     }
     for (size_t i = from; i < path.size(); ++i) out += path[i] == '\\' ? '/' : path[i];

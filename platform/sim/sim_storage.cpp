@@ -1,5 +1,7 @@
 #include "platform/sim/sim_storage.h"
 
+#include "platform/ascii.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -139,14 +141,14 @@ char SimStorage::LetterOf(const std::string& path) {
     std::string p = path;
     if (p.rfind("\\\\.\\", 0) == 0 || p.rfind("\\\\?\\", 0) == 0) p = p.substr(4);
     if (p.size() >= 2 && p[1] == ':' && (p.size() == 2 || (p.size() == 3 && p[2] == '\\'))) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
+        return ascii::ToUpper(p[0]);
     }
     return 0;
 }
 
 SimStorage::Located SimStorage::Find(const std::string& path) const {
     char letter = LetterOf(path);
-    std::string withBackslash = path.empty() || path.back() == '\\' ? path : path + "\\";
+    std::string withBackslash = paths::WithTrailingSeparator(path);
     for (const Disk& d : machine_.disks) {
         for (size_t i = 0; i < d.partitions.size(); ++i) {
             const Partition& p = d.partitions[i];
@@ -159,7 +161,7 @@ SimStorage::Located SimStorage::Find(const std::string& path) const {
 
 uint32_t SimStorage::BusTypeFor(const Disk& disk, char letter) const {
     const Windows* w = machine_.windows ? &*machine_.windows : nullptr;
-    if (w && w->pe && letter && std::toupper(static_cast<unsigned char>(w->dir[0])) == letter) return disk::kBusVirtual;
+    if (w && w->pe && letter && ascii::ToUpper(w->dir[0]) == letter) return disk::kBusVirtual;
     return disk.busType;
 }
 
@@ -178,7 +180,7 @@ std::unique_ptr<Device> SimStorage::open(const std::string& path, DeviceOpen mod
     if (found.disk) return std::make_unique<SimDevice>(found.disk, found.partition, BusTypeFor(*found.disk, letter));
     // The preinstallation environment's own drive is no disk of the description.
     const Windows* w = machine_.windows ? &*machine_.windows : nullptr;
-    if (w && w->pe && letter && std::toupper(static_cast<unsigned char>(w->dir[0])) == letter) {
+    if (w && w->pe && letter && ascii::ToUpper(w->dir[0]) == letter) {
         return std::make_unique<SimDevice>(nullptr, nullptr, disk::kBusVirtual);
     }
     // A letter the description does not list is on no simulated disk; the
@@ -238,7 +240,7 @@ std::string SimStorage::logicalDriveStrings() {
             if (p.volume && p.volume->letter) letters += p.volume->letter;
         }
     }
-    if (machine_.windows && machine_.windows->pe) letters += static_cast<char>(std::toupper(machine_.windows->dir[0]));
+    if (machine_.windows && machine_.windows->pe) letters += ascii::ToUpper(machine_.windows->dir[0]);
     if (fallback_) {
         std::string real = fallback_->logicalDriveStrings();
         for (size_t i = 0; i + 1 < real.size(); i += 4) letters += real[i];
@@ -253,7 +255,7 @@ std::string SimStorage::logicalDriveStrings() {
 unsigned SimStorage::driveType(const std::string& root) {
     char letter = LetterOf(root);
     if (Find(root).partition) return kDriveFixed;
-    if (machine_.windows && machine_.windows->pe && letter == std::toupper(machine_.windows->dir[0])) return kDriveFixed;
+    if (machine_.windows && machine_.windows->pe && letter == ascii::ToUpper(machine_.windows->dir[0])) return kDriveFixed;
     if (letter && fallback_) return fallback_->driveType(root);
     return kDriveNoRootDir;
 }

@@ -1,5 +1,7 @@
 #include "platform/detached_thread.h"
 
+#include "platform/win32/handles.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -18,12 +20,11 @@ DWORD WINAPI Run(void* parameter) {
 
 bool StartDetachedThread(std::function<void()> work) {
     auto* owned = new std::function<void()>(std::move(work));
-    HANDLE thread = CreateThread(nullptr, 0, Run, owned, 0, nullptr);
+    win32::UniqueHandle thread(CreateThread(nullptr, 0, Run, owned, 0, nullptr));  // nobody waits for it
     if (!thread) {
         delete owned;
         return false;
     }
-    CloseHandle(thread);
     return true;
 }
 

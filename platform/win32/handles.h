@@ -31,12 +31,14 @@ public:
         if (value_ != Traits::Invalid()) Traits::Close(value_);
         value_ = value;
     }
+    // Hands the handle to whoever closes it now (another owner, the system).
+    [[nodiscard]] Type release() { return std::exchange(value_, Traits::Invalid()); }
 
 private:
     Type value_ = Traits::Invalid();
 };
 
-struct FileHandleTraits {  // CreateFile: INVALID_HANDLE_VALUE
+struct FileHandleTraits {  // CreateFile, CreateToolhelp32Snapshot: INVALID_HANDLE_VALUE
     using Type = HANDLE;
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { ::CloseHandle(h); }
@@ -93,7 +95,7 @@ struct MemoryDcTraits {  // CreateCompatibleDC
     static void Close(Type h) { ::DeleteDC(h); }
 };
 template <typename T>
-struct GdiObjectTraits {  // CreatePen, CreateCompatibleBitmap, CreateFont...
+struct GdiObjectTraits {  // CreatePen, CreateCompatibleBitmap, CreateFont, CreateRoundRectRgn...
     using Type = T;
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::DeleteObject(h); }
@@ -128,6 +130,22 @@ public:
 private:
     HWND window_;
     HDC dc_;
+};
+
+// An object selected into a DC; the DC's earlier object is put back at the
+// end, so that the object can be deleted and the DC keeps nothing of ours.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (old_) ::SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
 };
 
 }  // namespace qnb::win32

@@ -16,6 +16,7 @@
 #ifdef _WIN32
 #include "download/download_manager.h"
 #include "download/downloads_win32.h"
+#include "platform/paths.h"
 #include "platform/win32/file_system_win32.h"
 
 #include <chrono>
@@ -35,9 +36,8 @@ int RunDirect(const std::string& library, const std::string& url, const std::str
         PrintError("the engine library could not be loaded");
         return 1;
     }
-    std::string dir = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
     auto params = std::make_unique<EngineTaskParams>();
-    FillTaskParams(url, dir + SaveNameOf(url), params.get());
+    FillTaskParams(url, paths::Join(folder, SaveNameOf(url)), params.get());
     EngineHandle task = engine->CreateTask(*params);
     auto start = std::chrono::steady_clock::now();
     if (!task || !engine->StartTask(task)) {

@@ -7,9 +7,11 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include "platform/text.h"
+#include "platform/win32/handles.h"
+
 #include <windows.h>
 #include <shellapi.h>
-#include "platform/text.h"
 #endif
 
 namespace {
@@ -39,8 +41,8 @@ qnb::diag::Arguments CommandLine(int argc, char** argv) {
     (void)argv;
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    qnb::win32::UniqueLocalMemory argvMemory(wide);
     for (int i = 1; wide && i < count; ++i) args.push_back(qnb::text::Narrow(wide[i]));
-    LocalFree(wide);
 #else
     for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
 #endif

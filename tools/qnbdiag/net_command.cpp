@@ -14,6 +14,7 @@
 #include "net/endpoints.h"
 #include "net/service_api.h"
 #include "net/usage_reporter.h"
+#include "platform/paths.h"
 #include "platform/sim/sim_machine.h"
 #include "tools/qnbdiag/commands.h"
 #include "tools/qnbdiag/json_output.h"
@@ -305,7 +306,7 @@ int StartupServices(const Arguments& args) {
 
     // Watch what the threads leave in the context, as the windows would.
     std::string workspace = context.WorkspacePath();
-    std::string shortcut = net::win32::DesktopFolder() + "\\" + net::win32::kShortcutName + ".lnk";
+    std::string shortcut = paths::Join(net::win32::DesktopFolder(), std::string(net::win32::kShortcutName) + ".lnk");
     bool sawFailed = false;
     auto exists = [](const std::string& path) { return GetFileAttributesW(text::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; };
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);

@@ -1,16 +1,12 @@
 #include "uikit/core/attribute_values.h"
 
+#include "platform/ascii.h"
+
 #include <charconv>
 
 namespace uikit {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 // Splits on commas into exactly count integers.
 bool ParseInts(std::string_view value, int* out, int count) {
@@ -18,7 +14,7 @@ bool ParseInts(std::string_view value, int* out, int count) {
         size_t comma = value.find(',');
         bool last = i == count - 1;
         if (last != (comma == std::string_view::npos)) return false;
-        std::optional<int> n = ParseInt(Trim(value.substr(0, comma)));
+        std::optional<int> n = ParseInt(qnb::ascii::Trim(value.substr(0, comma)));
         if (!n) return false;
         out[i] = *n;
         if (!last) value.remove_prefix(comma + 1);
@@ -31,7 +27,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 }  // namespace
 
 std::optional<uint32_t> ParseColour(std::string_view value) {
-    value = Trim(value);
+    value = qnb::ascii::Trim(value);
     if (value.size() != 7 && value.size() != 9) return std::nullopt;
     if (value[0] != '#') return std::nullopt;
     uint32_t colour = 0;
@@ -48,7 +44,7 @@ std::optional<uint32_t> ParseColour(std::string_view value) {
 }
 
 std::optional<int> ParseInt(std::string_view value) {
-    value = Trim(value);
+    value = qnb::ascii::Trim(value);
     if (value.empty()) return std::nullopt;
     const char* first = value.data();
     if (*first == '+') ++first;
@@ -60,7 +56,7 @@ std::optional<int> ParseInt(std::string_view value) {
 }
 
 std::optional<bool> ParseBool(std::string_view value) {
-    value = Trim(value);
+    value = qnb::ascii::Trim(value);
     if (value == "true") return true;
     if (value == "false") return false;
     return std::nullopt;
@@ -103,7 +99,7 @@ std::optional<std::vector<std::pair<std::string, std::string>>> ParseAttributeLi
 
 std::optional<ImageSpec> ParseImage(std::string_view value) {
     ImageSpec spec;
-    std::string_view trimmed = Trim(value);
+    std::string_view trimmed = qnb::ascii::Trim(value);
     if (trimmed.empty()) return spec;
     if (trimmed.find('=') == std::string_view::npos) {
         spec.file = std::string(trimmed);

@@ -50,6 +50,30 @@ TEST(Builder, DefaultsComeFirstAndTheProgramMakesItsOwnElements) {
                           }));
 }
 
+TEST(Builder, SharedStylesComeBeforeTheWindowsOwn) {
+    SharedStyles shared;
+    std::string error;
+    ASSERT_TRUE(ParseSharedStyles(R"(<Global>
+        <Font id="0" name="微软雅黑" size="12" default="true"/>
+        <Font id="1" name="微软雅黑" size="16" bold="true"/>
+        <Default name="Button" value="textcolor=&quot;#FF111111&quot; text=&quot;共享&quot;"/>
+        </Global>)",
+                                  &shared, &error))
+        << error;
+    TestWindow w(R"(<Window size="200,100">
+        <Font id="7" name="宋体" size="20"/>
+        <Default name="Button" value="textcolor=&quot;#FF222222&quot;"/>
+        <VerticalLayout><Button name="b"/><Label name="l" font="1"/></VerticalLayout></Window>)",
+                 nullptr, &shared);
+    EXPECT_EQ(w.Get<CButtonUI>("b")->GetTextColor(), 0xFF222222u) << "the window's Default applies last";
+    EXPECT_EQ(w.Find("b")->GetText(), "共享") << "what the window's Default leaves alone stays shared";
+    ASSERT_NE(w.tree.GetFont(1), nullptr);
+    EXPECT_EQ(w.tree.GetFont(1)->size, 16);
+    EXPECT_EQ(w.tree.GetFont(7)->name, "宋体");
+    EXPECT_EQ(w.tree.GetFont(-1)->size, 12) << "the shared default font";
+    EXPECT_EQ(w.tree.GetFont(99)->size, 12);
+}
+
 TEST(Builder, PaintStepsRunInOrderAndLongTextEndsInAnEllipsis) {
     TestWindow w(R"(<Window size="200,100"><Button name="b" bkcolor="#FF0F68AF" normalimage="btn.png"
         text="字字字字字字字字字字字字字字字字字字字字字字字字字字字字字字" endellipsis="true"

@@ -69,22 +69,57 @@ bool ReadFont(const pugi::xml_node& node, FontSpec* font, std::string* error) {
     return true;
 }
 
+enum class Style { kNone, kRead, kBad };
+
+// A Font or Default element into fonts or defaults; kNone for any other element.
+Style ReadStyle(const pugi::xml_node& node, std::vector<FontSpec>* fonts, std::vector<DefaultAttributes>* defaults,
+                std::string* error) {
+    std::string_view tag = node.name();
+    if (tag == "Font") {
+        FontSpec font;
+        if (!ReadFont(node, &font, error)) return Style::kBad;
+        for (const FontSpec& f : *fonts) {
+            if (f.id == font.id) {
+                *error = "Font: id " + std::to_string(font.id) + " is declared twice";
+                return Style::kBad;
+            }
+        }
+        fonts->push_back(font);
+        return Style::kRead;
+    }
+    if (tag == "Default") {
+        DefaultAttributes d;
+        d.tag = node.attribute("name").value();
+        auto list = ParseAttributeList(node.attribute("value").value());
+        if (d.tag.empty() || !list) {
+            *error = "Default: needs a name and a value of name=\"value\" pairs";
+            return Style::kBad;
+        }
+        d.attributes = std::move(*list);
+        defaults->push_back(std::move(d));
+        return Style::kRead;
+    }
+    return Style::kNone;
+}
+
+pugi::xml_node ReadDocument(const pugi::xml_document& doc, const pugi::xml_parse_result& parsed, std::string* error) {
+    if (!parsed) {
+        *error = std::string("XML: ") + parsed.description() + " at offset " + std::to_string(parsed.offset);
+        return {};
+    }
+    pugi::xml_node top = doc.document_element();
+    if (!top) *error = "no root element";
+    return top;
+}
+
 }  // namespace
 
 bool ParseLayout(std::string_view xml, LayoutDocument* document, std::string* error) {
     *document = LayoutDocument();
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed =
-        doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!parsed) {
-        *error = std::string("XML: ") + parsed.description() + " at offset " + std::to_string(parsed.offset);
-        return false;
-    }
-    pugi::xml_node top = doc.document_element();
-    if (!top) {
-        *error = "no root element";
-        return false;
-    }
+    pugi::xml_node top =
+        ReadDocument(doc, doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8), error);
+    if (!top) return false;
     if (std::string_view(top.name()) != "Window") {
         document->hasWindow = false;
         return Convert(top, 0, &document->root, error);
@@ -94,24 +129,11 @@ bool ParseLayout(std::string_view xml, LayoutDocument* document, std::string* er
     bool haveRoot = false;
     for (const pugi::xml_node& child : top.children()) {
         if (child.type() != pugi::node_element) continue;
-        std::string_view tag = child.name();
-        if (tag == "Font") {
-            FontSpec font;
-            if (!ReadFont(child, &font, error)) return false;
-            document->fonts.push_back(font);
-        } else if (tag == "Default") {
-            DefaultAttributes defaults;
-            defaults.tag = child.attribute("name").value();
-            auto list = ParseAttributeList(child.attribute("value").value());
-            if (defaults.tag.empty() || !list) {
-                *error = "Default: needs a name and a value of name=\"value\" pairs";
-                return false;
-            }
-            defaults.attributes = std::move(*list);
-            document->defaults.push_back(std::move(defaults));
-        } else {
+        Style style = ReadStyle(child, &document->fonts, &document->defaults, error);
+        if (style == Style::kBad) return false;
+        if (style == Style::kNone) {
             if (haveRoot) {
-                *error = "a Window holds one control element, found a second: " + std::string(tag);
+                *error = "a Window holds one control element, found a second: " + std::string(child.name());
                 return false;
             }
             haveRoot = true;
@@ -122,6 +144,52 @@ bool ParseLayout(std::string_view xml, LayoutDocument* document, std::string* er
         *error = "the Window holds no control element";
         return false;
     }
+    return true;
+}
+
+bool ParseSharedStyles(std::string_view xml, SharedStyles* styles, std::string* error) {
+    *styles = SharedStyles();
+    pugi::xml_document doc;
+    pugi::xml_node top =
+        ReadDocument(doc, doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8), error);
+    if (!top) return false;
+    if (std::string_view(top.name()) != "Global") {
+        *error = "the shared styles' root is Global, found " + std::string(top.name());
+        return false;
+    }
+    for (const pugi::xml_node& child : top.children()) {
+        if (child.type() != pugi::node_element) continue;
+        Style style = ReadStyle(child, &styles->fonts, &styles->defaults, error);
+        if (style == Style::kBad) return false;
+        if (style == Style::kNone) {
+            *error = "Global holds Font and Default elements only, found " + std::string(child.name());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ApplySharedStyles(const SharedStyles& shared, LayoutDocument* document, std::string* error) {
+    bool sharedDefault = false;
+    for (const FontSpec& f : shared.fonts) sharedDefault = sharedDefault || f.isDefault;
+    for (const FontSpec& own : document->fonts) {
+        for (const FontSpec& f : shared.fonts) {
+            if (f.id == own.id) {
+                *error = "Font: id " + std::to_string(own.id) + " is global.xml's; a layout may not redeclare it";
+                return false;
+            }
+        }
+        if (own.isDefault && sharedDefault) {
+            *error = "Font: id " + std::to_string(own.id) + " claims to be the default, which global.xml names";
+            return false;
+        }
+    }
+    std::vector<FontSpec> fonts = shared.fonts;
+    fonts.insert(fonts.end(), document->fonts.begin(), document->fonts.end());
+    document->fonts = std::move(fonts);
+    std::vector<DefaultAttributes> defaults = shared.defaults;
+    defaults.insert(defaults.end(), document->defaults.begin(), document->defaults.end());
+    document->defaults = std::move(defaults);
     return true;
 }
 

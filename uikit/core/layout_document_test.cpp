@@ -69,5 +69,90 @@ TEST(LayoutDocument, RefusesWhatItCannotUse) {
     }
 }
 
+TEST(LayoutDocument, RefusesAFontIdDeclaredTwice) {
+    LayoutDocument doc;
+    std::string error;
+    EXPECT_FALSE(ParseLayout(R"(<Window><Font id="1" size="12"/><Font id="1" size="14"/><Label/></Window>)", &doc,
+                             &error));
+    EXPECT_NE(error.find("id 1"), std::string::npos) << error;
+}
+
+TEST(SharedStyles, GlobalHoldsFontsAndDefaultsOnly) {
+    SharedStyles styles;
+    std::string error;
+    ASSERT_TRUE(ParseSharedStyles(R"(<?xml version="1.0" encoding="utf-8"?>
+<Global>
+  <Font id="0" name="微软雅黑" size="12" default="true"/>
+  <!-- a comment -->
+  <Font id="4" name="微软雅黑" size="15" bold="true"/>
+  <Default name="Button" value="textcolor=&quot;#FF333333&quot;"/>
+</Global>)",
+                                  &styles, &error))
+        << error;
+    ASSERT_EQ(styles.fonts.size(), 2u);
+    EXPECT_EQ(styles.fonts[1].id, 4);
+    EXPECT_TRUE(styles.fonts[1].bold);
+    ASSERT_EQ(styles.defaults.size(), 1u);
+    EXPECT_EQ(styles.defaults[0].tag, "Button");
+
+    const char* refused[] = {
+        "<Global><Font id=\"0\" size=\"12\"/>",                              // not well formed
+        "<Window><Font id=\"0\" size=\"12\"/><Label/></Window>",             // a layout, not shared styles
+        "<Global><Label/></Global>",                                           // a control
+        "<Global><Font id=\"0\"/><Font id=\"0\" size=\"14\"/></Global>",     // one id twice
+        "<Global><Font size=\"-1\"/></Global>",
+        "<Global><Default value=\"a=&quot;b&quot;\"/></Global>",               // a Default without a name
+    };
+    for (const char* xml : refused) {
+        EXPECT_FALSE(ParseSharedStyles(xml, &styles, &error)) << xml;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+SharedStyles Shared() {
+    SharedStyles shared;
+    shared.fonts = {{0, "微软雅黑", 12, false, false, false, true}, {1, "微软雅黑", 14}};
+    shared.defaults = {{"Button", {{"textcolor", "#FF333333"}}}};
+    return shared;
+}
+
+TEST(SharedStyles, AWindowGetsThemBeforeItsOwn) {
+    LayoutDocument doc;
+    std::string error;
+    ASSERT_TRUE(ParseLayout(R"(<Window><Font id="9" size="50"/>
+        <Default name="Button" value="height=&quot;24&quot;"/><Label/></Window>)",
+                            &doc, &error));
+    ASSERT_TRUE(ApplySharedStyles(Shared(), &doc, &error)) << error;
+    std::vector<int> ids;
+    for (const FontSpec& f : doc.fonts) ids.push_back(f.id);
+    EXPECT_EQ(ids, (std::vector<int>{0, 1, 9}));
+    ASSERT_EQ(doc.defaults.size(), 2u);
+    EXPECT_EQ(doc.defaults[0].attributes[0].first, "textcolor");
+    EXPECT_EQ(doc.defaults[1].attributes[0].first, "height");
+
+    ASSERT_TRUE(ParseLayout("<Label/>", &doc, &error));
+    ASSERT_TRUE(ApplySharedStyles(Shared(), &doc, &error)) << "a fragment takes them too";
+    EXPECT_EQ(doc.fonts.size(), 2u);
+}
+
+TEST(SharedStyles, AWindowMayNotRedeclareASharedFont) {
+    struct Case {
+        const char* xml;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {R"(<Window><Font id="1" size="14"/><Label/></Window>)", "id 1"},              // even the same font
+        {R"(<Window><Font id="1" size="30"/><Label/></Window>)", "id 1"},
+        {R"(<Window><Font id="5" size="12" default="true"/><Label/></Window>)", "default"},
+    };
+    for (const Case& c : cases) {
+        LayoutDocument doc;
+        std::string error;
+        ASSERT_TRUE(ParseLayout(c.xml, &doc, &error)) << c.xml;
+        EXPECT_FALSE(ApplySharedStyles(Shared(), &doc, &error)) << c.xml;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
 }  // namespace
 }  // namespace uikit

@@ -83,6 +83,28 @@ std::string SkinStore::Resolve(std::string_view skinFolder, std::string_view fil
     return std::string(skinFolder) + std::string(file);
 }
 
+bool ReadWindowLayout(const SkinLookup& find, std::string_view skinFolder, std::string_view file,
+                      LayoutDocument* document, std::string* error) {
+    std::string sharedName = SkinStore::Resolve(skinFolder, kSharedStylesFile);
+    std::string name = SkinStore::Resolve(skinFolder, file);
+    const std::string_view* shared = find(sharedName);
+    const std::string_view* xml = find(name);
+    if (!shared || !xml) {
+        *error = "the skin has no " + (shared ? name : sharedName);
+        return false;
+    }
+    SharedStyles styles;
+    if (!ParseSharedStyles(*shared, &styles, error)) {
+        *error = sharedName + ": " + *error;
+        return false;
+    }
+    if (!ParseLayout(*xml, document, error) || !ApplySharedStyles(styles, document, error)) {
+        *error = name + ": " + *error;
+        return false;
+    }
+    return true;
+}
+
 std::vector<std::string> SkinStore::Names() const {
     std::vector<std::string> names;
     for (const auto& [name, bytes] : entries_) names.push_back(name);

@@ -1,11 +1,13 @@
 // The skin: layout files and pictures read from a 7z archive (the
 // program's "ZIPRES" resource), found by their exact entry names
-// ("skin/MainDlg.xml").
+// ("skin/MainDlg.xml"); and the way a window's layout is read from it.
 #pragma once
 
 #include "payload/resource_archive.h"
+#include "uikit/core/layout_document.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -48,5 +50,19 @@ private:
     std::unique_ptr<qnb::CResourceArchive> archive_;
     std::map<std::string, std::string_view, std::less<>> entries_;
 };
+
+// The file of a skin folder that every window reads before its own layout:
+// the fonts and defaults all windows share.
+constexpr std::string_view kSharedStylesFile = "global.xml";
+
+// The bytes of a skin entry, or nullptr: SkinStore::Find, or a stand-in.
+using SkinLookup = std::function<const std::string_view*(std::string_view name)>;
+
+// A window's layout as the skin gives it: the skin folder's global.xml, then
+// the window's file, with the shared fonts and defaults before its own
+// (ApplySharedStyles). False with a reason that names the file when either
+// is missing or bad.
+bool ReadWindowLayout(const SkinLookup& find, std::string_view skinFolder, std::string_view file,
+                      LayoutDocument* document, std::string* error);
 
 }  // namespace uikit

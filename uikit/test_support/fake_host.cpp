@@ -19,9 +19,10 @@ std::unique_ptr<CControlUI> FakeHost::BuildLayout(std::string_view file, std::st
     return builder.Build(document.root);
 }
 
-TestWindow::TestWindow(const std::string& xml, IControlFactory* factory) {
+TestWindow::TestWindow(const std::string& xml, IControlFactory* factory, const SharedStyles* shared) {
     std::string error;
     if (!ParseLayout(xml, &document, &error)) throw std::runtime_error(error);
+    if (shared && !ApplySharedStyles(*shared, &document, &error)) throw std::runtime_error(error);
     tree.SetFonts(document.fonts);
     tree.SetDefaults(document.defaults);
     CDialogBuilder builder(document.defaults, factory);

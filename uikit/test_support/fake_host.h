@@ -96,9 +96,11 @@ public:
     std::function<void(TNotifyUI&)> onNotify;
 };
 
-// A window's controls from layout XML, laid out at the document's size.
+// A window's controls from layout XML, laid out at the document's size;
+// with shared styles, those first (as a skin's global.xml).
 struct TestWindow {
-    explicit TestWindow(const std::string& xml, IControlFactory* factory = nullptr);
+    explicit TestWindow(const std::string& xml, IControlFactory* factory = nullptr,
+                        const SharedStyles* shared = nullptr);
     CControlUI* Find(std::string_view name) const { return tree.Find(name); }
     template <typename T>
     T* Get(std::string_view name) const {

@@ -1,5 +1,6 @@
 #include "uikit/win32/combo_popup.h"
 
+#include "platform/win32/handles.h"
 #include "uikit/controls/combo.h"
 #include "uikit/win32/framework.h"
 #include "uikit/win32/render_gdiplus.h"
@@ -31,6 +32,32 @@ int ItemAt(const State& s, int y) {
     return y >= 0 && index < s.combo->GetCount() ? index : -1;
 }
 
+// The list drawn off screen, then copied in one piece.
+void PaintItems(HWND hwnd, HDC dc, State* s) {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    qnb::win32::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    qnb::win32::UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, rc.right, rc.bottom));
+    qnb::win32::SelectedObject selected(memory.get(), bitmap.get());
+    {
+        ControlTree& tree = s->owner->Tree();
+        RenderGdiplus render(memory.get(), [&tree](int id) { return tree.GetFont(id); }, s->owner->GetSkinFolder());
+        render.FillRect({0, 0, rc.right, rc.bottom}, 0xFFFFFFFF);
+        for (int i = 0; i < s->visible && s->top + i < s->combo->GetCount(); ++i) {
+            int index = s->top + i;
+            Rect item{1, i * kItemHeight + 1, rc.right - 1, (i + 1) * kItemHeight + 1};
+            if (index == s->hot) render.FillRect(item, s->combo->ItemHotBkColor());
+            TextStyle style;
+            style.font = s->combo->GetFont();
+            style.colour = s->combo->ItemTextColor();
+            style.flags = kAlignLeft | kAlignVCenter | kSingleLine;
+            render.RenderText(item.Deflate({8, 0, 8, 0}), s->combo->Items()[index], style);
+        }
+        render.DrawBorder({0, 0, rc.right, rc.bottom}, 1, 0, 0xFFB0B0B0);
+    }
+    BitBlt(dc, 0, 0, rc.right, rc.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* s = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
@@ -40,32 +67,7 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        {
-            ControlTree& tree = s->owner->Tree();
-            RenderGdiplus render(memory, [&tree](int id) { return tree.GetFont(id); }, s->owner->GetSkinFolder());
-            render.FillRect({0, 0, rc.right, rc.bottom}, 0xFFFFFFFF);
-            for (int i = 0; i < s->visible && s->top + i < s->combo->GetCount(); ++i) {
-                int index = s->top + i;
-                Rect item{1, i * kItemHeight + 1, rc.right - 1, (i + 1) * kItemHeight + 1};
-                if (index == s->hot) render.FillRect(item, s->combo->ItemHotBkColor());
-                TextStyle style;
-                style.font = s->combo->GetFont();
-                style.colour = s->combo->ItemTextColor();
-                style.flags = kAlignLeft | kAlignVCenter | kSingleLine;
-                render.RenderText(item.Deflate({8, 0, 8, 0}), s->combo->Items()[index], style);
-            }
-            render.DrawBorder({0, 0, rc.right, rc.bottom}, 1, 0, 0xFFB0B0B0);
-        }
-        BitBlt(dc, 0, 0, rc.right, rc.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        PaintItems(hwnd, BeginPaint(hwnd, &ps), s);
         EndPaint(hwnd, &ps);
         return 0;
     }

@@ -32,15 +32,15 @@ std::unique_ptr<NativeEdit> Win32NativeEdit::Create(HWND parent, CRichEditUI& ed
     SetPropW(hwnd, kProperty, box.get());
     FontSpec spec = font ? *font : FontSpec{0, "", 12, false, false, false, true};
     std::wstring face = ResolvedFace(spec.name);
-    box->font_ = CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, spec.underline, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-    if (box->font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(box->font_), FALSE);
+    box->font_.reset(CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, spec.underline,
+                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    if (box->font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(box->font_.get()), FALSE);
     if (edit.GetMaxChar() > 0) SendMessageW(hwnd, EM_SETLIMITTEXT, edit.GetMaxChar(), 0);
     box->textColour_ = ToColorRef(edit.GetTextColor());
     uint32_t bk = edit.GetBkColor();
     box->backColour_ = (bk >> 24) ? ToColorRef(bk) : RGB(255, 255, 255);
-    box->background_ = CreateSolidBrush(box->backColour_);
+    box->background_.reset(CreateSolidBrush(box->backColour_));
     return box;
 }
 
@@ -49,8 +49,6 @@ Win32NativeEdit::~Win32NativeEdit() {
         RemovePropW(hwnd_, kProperty);
         DestroyWindow(hwnd_);
     }
-    if (font_) DeleteObject(font_);
-    if (background_) DeleteObject(background_);
 }
 
 std::string Win32NativeEdit::GetText() const {
@@ -86,7 +84,7 @@ LRESULT Win32NativeEdit::Colours(HWND control, HDC dc) {
     if (!box) return 0;
     SetTextColor(dc, box->textColour_);
     SetBkColor(dc, box->backColour_);
-    return reinterpret_cast<LRESULT>(box->background_);
+    return reinterpret_cast<LRESULT>(box->background_.get());
 }
 
 }  // namespace uikit

@@ -2,6 +2,7 @@
 // window, so that typing, selection, the clipboard and input methods work.
 #pragma once
 
+#include "platform/win32/handles.h"
 #include "uikit/core/control_tree.h"
 #include "uikit/core/layout_document.h"
 
@@ -32,8 +33,8 @@ private:
     Win32NativeEdit() = default;
 
     HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH background_ = nullptr;
+    qnb::win32::UniqueGdiObject<HFONT> font_;
+    qnb::win32::UniqueGdiObject<HBRUSH> background_;
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
     bool settingText_ = false;

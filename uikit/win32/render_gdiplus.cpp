@@ -1,6 +1,8 @@
 #include "uikit/win32/render_gdiplus.h"
 
+#include "platform/scope_exit.h"
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 #include "uikit/core/skin_store.h"
 #include "uikit/win32/framework.h"
 
@@ -59,34 +61,32 @@ std::unique_ptr<Bitmap> Premultiplied(Bitmap& source) {
 IStream* MemoryStream(std::string_view bytes) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!memory) return nullptr;
+    qnb::ScopeExit freeMemory([memory] { GlobalFree(memory); });
     if (void* target = GlobalLock(memory)) {
         std::memcpy(target, bytes.data(), bytes.size());
         GlobalUnlock(memory);
     }
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-        GlobalFree(memory);
-        return nullptr;
-    }
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) return nullptr;
+    freeMemory.Release();  // the stream frees it when it is released
     return stream;
 }
 
 // The whole of a file on disk (pictures a window shows that are not in the skin).
 std::optional<std::string> ReadDiskFile(const std::string& path) {
-    HANDLE file = CreateFileW(qnb::text::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    qnb::win32::UniqueFile file(CreateFileW(qnb::text::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     std::optional<std::string> data;
     LARGE_INTEGER size;
     // Pictures larger than this are not shown.
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (LONGLONG(64) << 20)) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (LONGLONG(64) << 20)) {
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
         DWORD got = 0;
-        if (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size()) {
+        if (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size()) {
             data = std::move(bytes);
         }
     }
-    CloseHandle(file);
     return data;
 }
 

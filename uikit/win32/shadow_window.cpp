@@ -1,5 +1,6 @@
 #include "uikit/win32/shadow_window.h"
 
+#include "platform/win32/handles.h"
 #include "uikit/win32/framework.h"
 
 #include <cstring>
@@ -45,26 +46,23 @@ void ShadowWindow::Paint(Size window) {
     info.bmiHeader.biHeight = -total.cy;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
+    qnb::win32::WindowDc screen(nullptr);
+    qnb::win32::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    qnb::win32::UniqueGdiObject<HBITMAP> bitmap(
+        CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap && bits) {
         std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
-        HGDIOBJ old = SelectObject(dc, bitmap);
+        qnb::win32::SelectedObject selected(dc.get(), bitmap.get());
         RECT rc;
         GetWindowRect(target_, &rc);
         POINT at{rc.left - settings_.size, rc.top - settings_.size};
         SIZE size{total.cx, total.cy};
         POINT origin{0, 0};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(hwnd_, screen, &at, &size, dc, &origin, 0, &blend, ULW_ALPHA);
-        SelectObject(dc, old);
+        UpdateLayeredWindow(hwnd_, screen.get(), &at, &size, dc.get(), &origin, 0, &blend, ULW_ALPHA);
         painted_ = window;
     }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 void ShadowWindow::Follow() {

@@ -1,6 +1,7 @@
 #include "uikit/win32/window_impl_base.h"
 
 #include "platform/text.h"
+#include "platform/win32/handles.h"
 #include "uikit/controls/rich_edit.h"
 #include "uikit/core/skin_store.h"
 #include "uikit/win32/combo_popup.h"
@@ -17,6 +18,7 @@
 #include <windowsx.h>
 
 #include <chrono>
+#include <optional>
 
 namespace uikit {
 
@@ -32,16 +34,31 @@ private:
     WindowImplBase& window_;
 };
 
+// A DIB of the client area's size selected into a memory DC; the bitmap is
+// put out of the DC before both are deleted.
+struct WindowImplBase::BackBuffer {
+    BackBuffer(HDC window, Size clientSize) : size(clientSize), dc(CreateCompatibleDC(window)) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.cx > 0 ? size.cx : 1;
+        info.bmiHeader.biHeight = -(size.cy > 0 ? size.cy : 1);
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        bitmap.reset(CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        selected.emplace(dc.get(), bitmap.get());
+    }
+    Size size;
+    qnb::win32::UniqueMemoryDc dc;
+    qnb::win32::UniqueGdiObject<HBITMAP> bitmap;
+    std::optional<qnb::win32::SelectedObject> selected;
+};
+
 WindowImplBase::WindowImplBase() : router_(std::make_unique<Router>(*this)) { tree_.SetNotifier(router_.get()); }
 
 WindowImplBase::~WindowImplBase() {
     if (hwnd_) DestroyWindow(hwnd_);
     tree_.SetNotifier(nullptr);
-    if (backDc_) {
-        SelectObject(backDc_, backOld_);
-        DeleteObject(backBitmap_);
-        DeleteDC(backDc_);
-    }
 }
 
 bool WindowImplBase::RegisterWindowClass() {
@@ -103,16 +120,11 @@ LRESULT CALLBACK WindowImplBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
 }
 
 bool WindowImplBase::LoadLayout() {
-    std::string name = SkinStore::Resolve(GetSkinFolder(), GetSkinFile());
-    const std::string_view* xml = Framework::Skin().Find(name);
-    if (!xml) {
-        layoutProblems_.push_back("the skin has no " + name);
-        return false;
-    }
     LayoutDocument document;
     std::string error;
-    if (!ParseLayout(*xml, &document, &error)) {
-        layoutProblems_.push_back(name + ": " + error);
+    auto find = [](std::string_view name) { return Framework::Skin().Find(name); };
+    if (!ReadWindowLayout(find, GetSkinFolder(), GetSkinFile(), &document, &error)) {
+        layoutProblems_.push_back(error);
         return false;
     }
     defaults_ = document.defaults;
@@ -129,6 +141,7 @@ bool WindowImplBase::LoadLayout() {
     }
     CDialogBuilder builder(document.defaults, this);
     std::unique_ptr<CControlUI> root = builder.Build(document.root);
+    std::string name = SkinStore::Resolve(GetSkinFolder(), GetSkinFile());
     for (const std::string& p : builder.Problems()) layoutProblems_.push_back(name + ": " + p);
     if (!root) return false;
     tree_.SetRoot(std::move(root));
@@ -150,9 +163,10 @@ void WindowImplBase::UpdateRegion() {
     if (roundCorner_.cx <= 0 || roundCorner_.cy <= 0) return;
     RECT rc;
     GetWindowRect(hwnd_, &rc);
-    HRGN region = CreateRoundRectRgn(0, 0, rc.right - rc.left + 1, rc.bottom - rc.top + 1, roundCorner_.cx,
-                                     roundCorner_.cy);
-    SetWindowRgn(hwnd_, region, TRUE);  // the window owns the region from here on
+    qnb::win32::UniqueGdiObject<HRGN> region(CreateRoundRectRgn(0, 0, rc.right - rc.left + 1, rc.bottom - rc.top + 1,
+                                                                roundCorner_.cx, roundCorner_.cy));
+    // The window owns the region once it has taken it; before, we do.
+    if (SetWindowRgn(hwnd_, region.get(), TRUE)) (void)region.release();
 }
 
 UINT WindowImplBase::ShowModal() {
@@ -281,14 +295,9 @@ void WindowImplBase::Invalidate(const Rect& rc) {
 }
 
 Size WindowImplBase::MeasureText(std::string_view text, int font, int maxWidth) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    Size size;
-    {
-        RenderGdiplus render(dc, [this](int id) { return tree_.GetFont(id); }, GetSkinFolder());
-        size = render.MeasureText(text, font, maxWidth);
-    }
-    DeleteDC(dc);
-    return size;
+    qnb::win32::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    RenderGdiplus render(dc.get(), [this](int id) { return tree_.GetFont(id); }, GetSkinFolder());
+    return render.MeasureText(text, font, maxWidth);
 }
 
 bool WindowImplBase::StartTimer(unsigned hostId, unsigned elapseMs) { return SetTimer(hostId, elapseMs); }
@@ -337,34 +346,21 @@ void WindowImplBase::Paint() {
     RECT client;
     GetClientRect(hwnd_, &client);
     Size size{client.right, client.bottom};
-    if (!backDc_ || !(size == backSize_)) {
-        if (backDc_) {
-            SelectObject(backDc_, backOld_);
-            DeleteObject(backBitmap_);
-            DeleteDC(backDc_);
-        }
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = size.cx > 0 ? size.cx : 1;
-        info.bmiHeader.biHeight = -(size.cy > 0 ? size.cy : 1);
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        backDc_ = CreateCompatibleDC(dc);
-        backBitmap_ = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        backOld_ = SelectObject(backDc_, backBitmap_);
-        backSize_ = size;
+    if (!back_ || !(size == back_->size)) {
+        back_.reset();
+        back_ = std::make_unique<BackBuffer>(dc, size);
     }
     Rect dirty{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
     if (!dirty.IsEmpty()) {
         {
-            RenderGdiplus render(backDc_, [this](int id) { return tree_.GetFont(id); }, GetSkinFolder());
+            RenderGdiplus render(back_->dc.get(), [this](int id) { return tree_.GetFont(id); }, GetSkinFolder());
             render.PushClip(dirty);
             render.FillRect(dirty, 0xFFFFFFFF);
             tree_.Paint(render, dirty);
             render.PopClip();
         }
-        BitBlt(dc, dirty.left, dirty.top, dirty.Width(), dirty.Height(), backDc_, dirty.left, dirty.top, SRCCOPY);
+        BitBlt(dc, dirty.left, dirty.top, dirty.Width(), dirty.Height(), back_->dc.get(), dirty.left, dirty.top,
+               SRCCOPY);
     }
     EndPaint(hwnd_, &ps);
 }

@@ -139,10 +139,8 @@ private:
     bool modal_ = false;
     UINT closeCode_ = IDCANCEL;
     bool trackingMouse_ = false;
-    HDC backDc_ = nullptr;
-    HBITMAP backBitmap_ = nullptr;
-    HGDIOBJ backOld_ = nullptr;
-    Size backSize_;
+    struct BackBuffer;
+    std::unique_ptr<BackBuffer> back_;  // the client area drawn off screen, kept between paints
     bool useLayoutSize_ = false;
     std::string title_;
     DWORD requestedStyle_ = 0;
