@@ -82,27 +82,20 @@ TEST_F(SpaceGuardTest, UnknownFreeSpaceDeletesNothing) {
 }
 
 // A listing with folders that carry more attributes than "directory".
-class FoldersWithAttributes : public FileSystem {
+class FoldersWithAttributes : public HostFileSystem {
 public:
-    explicit FoldersWithAttributes(FileSystem& inner) : inner_(inner) {}
-    bool access(const std::string& p, int m) override { return inner_.access(p, m); }
-    bool makeDirectory(const std::string& p) override { return inner_.makeDirectory(p); }
-    std::optional<std::string> readFile(const std::string& p) override { return inner_.readFile(p); }
-    bool writeFile(const std::string& p, std::string_view d) override { return inner_.writeFile(p, d); }
+    explicit FoldersWithAttributes(const HostFileSystem& inner) : HostFileSystem(inner) {}
     std::vector<DirectoryEntry> list(const std::string& f) override {
-        std::vector<DirectoryEntry> entries = inner_.list(f);
+        std::vector<DirectoryEntry> entries = HostFileSystem::list(f);
         entries.push_back({"hidden folder", kFileAttributeDirectory | 0x2});
-        entries.push_back({"linked folder", kFileAttributeDirectory | 0x400});
+        entries.push_back({"linked folder", kFileAttributeDirectory | kFileAttributeReparsePoint});
         return entries;
     }
     bool deleteFile(const std::string& p) override {
         deleted.push_back(p);
-        return inner_.deleteFile(p);
+        return HostFileSystem::deleteFile(p);
     }
     std::vector<std::string> deleted;
-
-private:
-    FileSystem& inner_;
 };
 
 TEST_F(SpaceGuardTest, FoldersAreNeverTouchedWhateverTheirOtherAttributes) {

@@ -67,6 +67,7 @@ void CDownloadManager::AddTask(const std::string& url, const std::string& folder
 
     std::lock_guard lock(mutex_);
     if (Find(url)) return;  // added by another thread meanwhile
+    OrNoLog(ports_.log).Write("download", "added " + record->savePath);
     records_.insert(records_.begin(), std::move(record));
     StartWorker();
 }
@@ -165,7 +166,9 @@ Status CDownloadManager::WorkerMain(JobControl& control) {
     if (!engine_) {
         // Records stay new; the worker is not started again.
         if (control.StopRequested()) return Status::Ok();
-        return Failure{"load the download engine", "", 0};
+        Failure failure{"load the download engine", "", 0};
+        OrNoLog(ports_.log).Failed("download", failure);
+        return failure;
     }
     engine_->Init();
     do {
@@ -198,6 +201,7 @@ void CDownloadManager::HandleRecord(DownloadTask& shared) {
         FillTaskParams(r.url, r.savePath, params.get());
         EngineHandle handle = engine_->CreateTask(*params);
         bool started = handle && engine_->StartTask(handle);
+        if (!started) OrNoLog(ports_.log).Write("download", std::string(paths::FileName(r.savePath)) + ": the engine did not start it");
         std::lock_guard lock(mutex_);
         shared.engineHandle = handle;
         if (started && shared.state == kDownloadNew) {
@@ -207,6 +211,7 @@ void CDownloadManager::HandleRecord(DownloadTask& shared) {
         return;
     }
     if (r.state == kDownloadFailed || r.state == kDownloadComplete) return;
+    const DownloadTask previous = r;
 
     EngineTaskInfo info;
     if (!engine_->QueryTaskInfo(r.engineHandle, &info)) return;
@@ -229,6 +234,9 @@ void CDownloadManager::HandleRecord(DownloadTask& shared) {
     int32_t s = info.status;
     bool retried = false;
     if (s == kDownloadFailed || s == kDownloadPaused) {
+        OrNoLog(ports_.log).Write("download", std::string(paths::FileName(r.savePath)) + ": engine status " + std::to_string(s) +
+                                                  ", engine error " + std::to_string(info.errorCode) + ", event " +
+                                                  std::to_string(r.retries + 1));
         int32_t before = r.retries++;
         if (before < kRetryLimit) {
             retried = true;
@@ -261,6 +269,11 @@ void CDownloadManager::HandleRecord(DownloadTask& shared) {
         shared.retries = r.retries;
         shared.engineHandle = r.engineHandle;
         shared.state = r.state;
+    }
+    if (s != previous.state) {
+        OrNoLog(ports_.log).Write("download", std::string(paths::FileName(r.savePath)) + ": state " + std::to_string(previous.state) +
+                                                  " -> " + std::to_string(s) + ", " + std::to_string(r.doneBytes) +
+                                                  " of " + std::to_string(r.totalBytes) + " bytes");
     }
     if (s == kDownloadComplete) WriteRecords();
 }

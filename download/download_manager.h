@@ -7,6 +7,7 @@
 
 #include "download/engine_library.h"
 #include "jobs/job.h"
+#include "log/log.h"
 #include "platform/file_system.h"
 
 #include <chrono>
@@ -59,6 +60,8 @@ struct DownloadManagerPorts {
     Clock* clock = &SystemClock();
     // Renames a file, replacing the target.
     std::function<bool(const std::string& from, const std::string& to)> rename;
+    // Where state changes and failures are written; none when null.
+    Log* log = nullptr;
 };
 
 class CDownloadManager {

@@ -125,32 +125,17 @@ bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl) {
            DaclLetsOnlyAdministratorsWrite(dacl);
 }
 
-bool RunHiddenAndWait(const std::string& program, const std::string& folder) {
-    STARTUPINFOW startup{};
-    GetStartupInfoW(&startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USEPOSITION | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    std::wstring path = text::Wide(program);
-    std::wstring commandLine = L"\"" + path + L"\"";
-    std::wstring current = text::Wide(folder);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE, nullptr,
-                        current.c_str(), &startup, &process))
-        return false;
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    return true;
-}
-
-void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const EngineLocation& engine) {
+void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const EngineLocation& engine, Log* log) {
     DownloadManagerPorts ports;
     ports.files = &files;
-    ports.openEngine = [&engine](const StopToken& stop) -> std::unique_ptr<EngineLibrary> {
+    ports.log = log;
+    ports.openEngine = [&engine, log](const StopToken& stop) -> std::unique_ptr<EngineLibrary> {
         // A download added before the deployment has finished waits for it.
         std::optional<std::string> path = engine.Wait(stop);
-        return path && !path->empty() ? LoadEngineLibrary(*path) : nullptr;
+        if (!path || path->empty()) return nullptr;
+        std::unique_ptr<EngineLibrary> library = LoadEngineLibrary(*path);
+        if (!library) OrNoLog(log).Failed("download", {"load", *path, static_cast<uint32_t>(GetLastError())});
+        return library;
     };
     ports.rename = [](const std::string& from, const std::string& to) {
         return MoveFileExW(text::Wide(from).c_str(), text::Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
@@ -158,8 +143,8 @@ void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const En
     downloads.SetPorts(std::move(ports));
 }
 
-Status DeployDownloadEngine(FileSystem& files, const std::string& workspace, CDownloadManager& downloads,
-                            EngineLocation& engine) {
+Status DeployDownloadEngine(FileSystem& files, ProcessPort& process, const std::string& workspace,
+                            CDownloadManager& downloads, EngineLocation& engine) {
     CResourceArchive archive(files);
     archive.LoadFromResource(CResourceArchive::kPayloadId, CResourceArchive::kPayloadType);
     DeployPorts ports;
@@ -173,7 +158,13 @@ Status DeployDownloadEngine(FileSystem& files, const std::string& workspace, CDo
         DWORD length = GetLongPathNameW(wide.c_str(), buffer, MAX_PATH + 1);
         return length == 0 || length > MAX_PATH ? path : text::Narrow(std::wstring(buffer, length));
     };
-    ports.runAndWait = RunHiddenAndWait;
+    ports.runAndWait = [&process](const std::string& program, const std::string& folder) {
+        ProcessRequest request;
+        request.program = program;
+        request.currentFolder = folder;
+        request.newConsole = true;
+        return process.Run(request).ok();
+    };
     ports.initialiseDownloads = [&] { downloads.Initialise(workspace); };
     if (qnb::DeployDownloadEngine(ports, engine).empty()) return Failure{"deploy the download engine", "", 0};
     return Status::Ok();

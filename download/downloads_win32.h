@@ -6,6 +6,7 @@
 #include "download/download_manager.h"
 #include "download/engine_deploy.h"
 #include "platform/file_system.h"
+#include "platform/process_port.h"
 
 #include <optional>
 #include <string>
@@ -32,19 +33,17 @@ bool DescriptorLetsOnlyAdministratorsWrite(const wchar_t* sddl);
 // The user's temporary folder, ending with "\".
 std::string TemporaryFolder();
 
-// Runs program hidden, in a new console, with folder as its current folder,
-// handles inherited, and waits for it to end. False when it did not start.
-bool RunHiddenAndWait(const std::string& program, const std::string& folder);
-
 // Gives the manager the real engine library, loaded from where the
 // deployment publishes it; called once at start-up before any download is added.
-void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const EngineLocation& engine);
+void ConfigureDownloads(CDownloadManager& downloads, FileSystem& files, const EngineLocation& engine,
+                        Log* log = nullptr);
 
 // The start-up job's work: deploys the engine from the program's payload
 // archive into a protected folder below the temporary folder, publishes the
 // library's path ("" when there is none), reads the download records of
-// workspace into the manager, runs the companion program.
-Status DeployDownloadEngine(FileSystem& files, const std::string& workspace, CDownloadManager& downloads,
-                            EngineLocation& engine);
+// workspace into the manager, runs the companion program (hidden, in a new
+// console, in its own folder, waited for).
+Status DeployDownloadEngine(FileSystem& files, ProcessPort& process, const std::string& workspace,
+                            CDownloadManager& downloads, EngineLocation& engine);
 
 }  // namespace qnb::win32

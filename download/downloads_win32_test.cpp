@@ -64,14 +64,5 @@ TEST(EngineLibraryLoading, TheEngineLoadsByFullPathAndALibraryWithoutItsFunction
     EXPECT_FALSE(LoadEngineLibrary(""));
 }
 
-TEST(CompanionProgram, RunsHiddenInItsFolderAndIsWaitedFor) {
-    // hostname.exe prints one line and ends; the wait returns once it has.
-    wchar_t system[MAX_PATH];
-    UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    std::string folder = text::Narrow(std::wstring(system, length)) + "\\";
-    EXPECT_TRUE(RunHiddenAndWait(folder + "hostname.exe", folder));
-    EXPECT_FALSE(RunHiddenAndWait(folder + "no-such-program.exe", folder));
-}
-
 }  // namespace
 }  // namespace qnb::win32

@@ -133,6 +133,24 @@ void PackageQuery::Store(const std::string& url) {
     last_ = url;
 }
 
+void QueryLog::ProgressChanged() {
+    QueryProgress progress = query_.Progress();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (progress.answers > 0) {
+        log_.Write(area_, "answered after " + std::to_string(progress.attempts) + " attempts");
+        return;
+    }
+    std::string failure = progress.lastFailure ? progress.lastFailure->Describe() : std::string("failed");
+    if (failure != lastFailure_ || progress.attempts % 100 == 0) {
+        log_.Write(area_, "attempt " + std::to_string(progress.attempts) + " failed: " + failure);
+        lastFailure_ = failure;
+    }
+}
+
+void QueryLog::Finished(const Status& outcome) {
+    if (!outcome.ok()) log_.Failed(area_, outcome.failure());
+}
+
 UpdateCheck::UpdateCheck(AppContext& context, Endpoint api, HttpClient::Options options)
     : context_(context), api_(std::move(api)), client_(options) {}
 

@@ -7,6 +7,7 @@
 
 #include "app/app_context.h"
 #include "jobs/job.h"
+#include "log/log.h"
 #include "net/endpoints.h"
 #include "net/http_client.h"
 
@@ -119,6 +120,24 @@ private:
     AppContext& context_;
     bool stored_ = false;
     std::string last_;
+};
+
+// Writes a query's news to the log without flooding it while the service
+// stays down: the answer, each new kind of failure with its code, and every
+// hundredth attempt that fails the same way.
+class QueryLog : public JobListener {
+public:
+    QueryLog(Log& log, std::string area, const RetryingQuery& query)
+        : log_(log), area_(std::move(area)), query_(query) {}
+    void ProgressChanged() override;
+    void Finished(const Status& outcome) override;
+
+private:
+    Log& log_;
+    const std::string area_;
+    const RetryingQuery& query_;
+    std::mutex mutex_;
+    std::string lastFailure_;
 };
 
 // The update check: one request with ver=20190404; the answer is left in

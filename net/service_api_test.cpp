@@ -205,5 +205,35 @@ TEST_F(ServiceApiTest, AnUnreachableUpdateCheckLeavesNothingAndGoesOn) {
     EXPECT_EQ(context.UpdateState(), 0);
 }
 
+// Keeps what was written.
+class LinesLog : public Log {
+public:
+    void Write(std::string_view area, std::string_view text) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.push_back(std::string(area) + ": " + std::string(text));
+    }
+    std::mutex mutex;
+    std::vector<std::string> lines;
+};
+
+TEST_F(ServiceApiTest, TheLogHearsEachNewFailureOnceAndTheAnswer) {
+    uint16_t port = test::FreePort();
+    CatalogueQuery query(context, At(port), options);
+    LinesLog log;
+    QueryLog queryLog(log, "catalogue", query);
+    Job logged("catalogue query", clock, &queryLog);
+    ASSERT_TRUE(logged.Start([&](JobControl& control) { return query.Run(control); }));
+    ASSERT_TRUE(clock.WaitForSleepers(1));
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(clock.Step(options.retryWait));
+    test::LocalService service({}, {}, port);
+    clock.Advance(options.retryWait);
+    logged.Join();
+    std::lock_guard<std::mutex> lock(log.mutex);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "catalogue: attempt 1 failed: connect 127.0.0.1:" + std::to_string(port) + ": error " +
+                                 std::to_string(ECONNREFUSED),
+                             "catalogue: answered after 5 attempts"}));
+}
+
 }  // namespace
 }  // namespace qnb::net

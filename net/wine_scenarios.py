@@ -146,23 +146,28 @@ def private_desktops(s):
     return desktops
 
 
-def run_startup(s, drives, api_port, report_port, bring_up=None):
+def run_startup(s, drives, api_port, report_port, bring_up=None, seconds=120):
     """qnbdiag startup-services on the machine; bring_up() is called 4 s after the start."""
     env = dict(s.box.env, **drives.env())
     env.update(QNB_API_HOST="127.0.0.1", QNB_API_PORT=str(api_port),
                QNB_REPORT_HOST="127.0.0.1", QNB_REPORT_PORT=str(report_port),
                WINEDLLOVERRIDES=env.get("WINEDLLOVERRIDES", "") + ";winemenubuilder.exe=d")
-    program = subprocess.Popen(["wine", s.args.qnbdiag, "startup-services", "120"], env=env,
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    try:
-        if bring_up:
-            time.sleep(4)
-            bring_up()
-        out, err = program.communicate(timeout=240)
-    finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
+    # Output into files, not pipes: a Wine helper process may hold a pipe open long after the program ended.
+    with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
+        program = subprocess.Popen(["wine", s.args.qnbdiag, "startup-services", str(seconds)], env=env,
+                                   stdout=out_file, stderr=err_file)
+        try:
+            if bring_up:
+                time.sleep(4)
+                bring_up()
+            program.wait(timeout=240)
+        finally:
+            if program.poll() is None:
+                program.kill()
+                program.wait()
+        out_file.seek(0)
+        err_file.seek(0)
+        out, err = out_file.read(), err_file.read()
     try:
         return json.loads(out.decode("utf-8"))
     except ValueError:
@@ -220,6 +225,41 @@ def update_answer(s):
                 and update["url"] == api.base + "/download/", "update answer %r" % update)
         s.check(not state["saw_catalogue_failed"] and state["catalogue"]["count"] == 6,
                 "catalogue %r" % state["catalogue"]["count"])
+
+
+@runner.scenario
+def diagnostic_log(s):
+    """A start with the service down and a download that fails: the log names each failure with its code."""
+    private_desktops(s)
+    api_port, report_port, files_port = free_port(), free_port(), free_port()
+    with MachineDrives(s.box, machine_path("one-disk-c-d")) as drives:
+        state = run_startup(s, drives, api_port, report_port, seconds=6)
+        if state is None:
+            return
+        workspace = "D:\\Quenbrook\\Data\\"
+        url = "http://127.0.0.1:%d/gen/1048576/win10.iso" % files_port
+        result = diag(s, "download", url, workspace, "--workspace", workspace, "--timeout", "240")
+        s.check(result.returncode == 1, "the download of a server that is not there: exit %d, %r"
+                % (result.returncode, result.stderr[-300:]))
+        path = drives.host(workspace + "logs\\QNBReinstaller.log")
+        s.expect(os.path.exists(path), "no log at %s" % path)
+        text = open(path, "rb").read().decode("utf-8")
+        refused = "error 10061"  # WSAECONNREFUSED
+        expected = [
+            "[startup] program ",
+            "ready yes",
+            "[catalogue] attempt 1 failed: connect 127.0.0.1:%d: %s" % (api_port, refused),
+            "[package] attempt 1 failed: connect 127.0.0.1:%d: %s" % (api_port, refused),
+            "[update] failed: connect 127.0.0.1:%d: %s" % (api_port, refused),
+            "[report] failed: connect 127.0.0.1:%d: %s" % (report_port, refused),
+            "[download] added D:\\Quenbrook\\Data\\win10.iso",
+            "[download] win10.iso: engine status 1, engine error 1, event 1",
+            "[download] win10.iso: state 3 -> 1",
+        ]
+        for line in expected:
+            s.check(line in text, "the log lacks %r" % line)
+        s.check(text.count("[catalogue] attempt") < 5, "a failure that does not change is not written again")
+        s.check(all(l.endswith("\r") for l in text.split("\n")[:-1]), "lines end with CR LF")
 
 
 if __name__ == "__main__":

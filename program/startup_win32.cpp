@@ -1,6 +1,8 @@
 #include "program/startup_win32.h"
 
 #include "app/space_guard.h"
+#include "log/local_time_win32.h"
+#include "program/startup_facts.h"
 #include "download/downloads_win32.h"
 #include "inspect/mac_address_win32.h"
 #include "net/endpoints.h"
@@ -17,10 +19,13 @@
 
 namespace qnb::win32 {
 
-Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine) : machine_(std::move(machine)) {}
+Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine)
+    : machine_(std::move(machine)), log_(machine_->files(), LocalTimeStamp), process_(machine_->process(), log_) {}
 
 Win32StartupHost::~Win32StartupHost() {
-    for (Job* job : {&catalogueJob_, &deployJob_, &guardJob_, &packageJob_, &updateJob_}) job->RequestStop();
+    for (auto* job : {&catalogueJob_, &deployJob_, &guardJob_, &packageJob_, &updateJob_}) {
+        if (*job) (*job)->RequestStop();
+    }
     downloads_.Stop();
 }
 
@@ -48,6 +53,8 @@ bool Win32StartupHost::InitialiseFramework() {
 
 void Win32StartupHost::InitialiseContext() {
     context_.Initialise(machine_->storage(), machine_->system(), machine_->files());
+    log_.Write("startup", StartupFacts(context_, QNB_PROGRAM_VERSION));
+    log_.Open(context_.WorkspacePath());
 }
 
 void Win32StartupHost::SendStartupReport() {
@@ -61,22 +68,29 @@ void Win32StartupHost::StartBackgroundThreads() {
     // query, update check.
     Machine& machine = *machine_;
     catalogue_ = std::make_unique<net::CatalogueQuery>(context_, net::ApiEndpoint());
-    catalogueJob_.Start([this](JobControl& control) { return catalogue_->Run(control); });
+    catalogueLog_ = std::make_unique<net::QueryLog>(log_, "catalogue", *catalogue_);
+    catalogueJob_ = std::make_unique<Job>("catalogue query", SystemClock(), catalogueLog_.get());
+    catalogueJob_->Start([this](JobControl& control) { return catalogue_->Run(control); });
 
-    ConfigureDownloads(downloads_, machine.files(), engine_);
-    deployJob_.Start([this, &machine](JobControl&) {
-        return DeployDownloadEngine(machine.files(), context_.WorkspacePath(), downloads_, engine_);
+    ConfigureDownloads(downloads_, machine.files(), engine_, &log_);
+    deployJob_ = std::make_unique<Job>("download engine deployment", SystemClock(), &deployLog_);
+    deployJob_->Start([this, &machine](JobControl&) {
+        return DeployDownloadEngine(machine.files(), process_, context_.WorkspacePath(), downloads_, engine_);
     });
-    guardJob_.Start([this, &machine](JobControl& control) {
+    guardJob_ = std::make_unique<Job>("space guard", SystemClock(), &guardLog_);
+    guardJob_->Start([this, &machine](JobControl& control) {
         return RunSpaceGuard(control, context_, machine.storage(), machine.files(),
                              [this](const std::string& url) { return downloads_.GetSavePath(url); });
     });
 
     package_ = std::make_unique<net::PackageQuery>(context_, net::ApiEndpoint());
-    packageJob_.Start([this](JobControl& control) { return package_->Run(control); });
+    packageLog_ = std::make_unique<net::QueryLog>(log_, "package", *package_);
+    packageJob_ = std::make_unique<Job>("package query", SystemClock(), packageLog_.get());
+    packageJob_->Start([this](JobControl& control) { return package_->Run(control); });
 
     update_ = std::make_unique<net::UpdateCheck>(context_, net::ApiEndpoint());
-    updateJob_.Start([this, &machine](JobControl& control) {
+    updateJob_ = std::make_unique<Job>("update check", SystemClock(), &updateLog_);
+    updateJob_->Start([this, &machine](JobControl& control) {
         return update_->Run(control, [this, &machine] { net::win32::InstallSelf(machine.files(), context_.WorkspacePath()); });
     });
 }
@@ -100,7 +114,9 @@ void Win32StartupHost::RunMainWindow() {
     uikit::RunMessageLoop();
 }
 
-void Win32StartupHost::StopBackgroundWork() { guardJob_.RequestStop(); }
+void Win32StartupHost::StopBackgroundWork() {
+    if (guardJob_) guardJob_->RequestStop();
+}
 
 void Win32StartupHost::StopDownloads() { downloads_.Stop(); }
 

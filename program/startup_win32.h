@@ -8,6 +8,9 @@
 #include "download/download_manager.h"
 #include "download/engine_deploy.h"
 #include "jobs/job.h"
+#include "log/diagnostic_log.h"
+#include "log/job_log.h"
+#include "log/logged_process.h"
 #include "net/service_api.h"
 #include "net/usage_reporter.h"
 #include "platform/machine.h"
@@ -49,27 +52,36 @@ public:
     // What start-up made, for qnbdiag.
     AppContext& context() { return context_; }
     CDownloadManager& downloads() { return downloads_; }
+    DiagnosticLog& log() { return log_; }
 
 private:
     std::unique_ptr<Machine> machine_;
+    DiagnosticLog log_;
+    LoggedProcessPort process_;  // every program started goes into the log
     UniqueHandle mutex_;
     AppContext context_;
     EngineLocation engine_;
     CDownloadManager downloads_;
-    net::UsageReporter reporter_;
+    JobEndLog reportLog_{log_, "report"};
+    net::UsageReporter reporter_{&reportLog_};
     std::unique_ptr<net::CatalogueQuery> catalogue_;
     std::unique_ptr<net::PackageQuery> package_;
     std::unique_ptr<net::UpdateCheck> update_;
+    std::unique_ptr<net::QueryLog> catalogueLog_;
+    std::unique_ptr<net::QueryLog> packageLog_;
+    JobEndLog deployLog_{log_, "engine", true};
+    JobEndLog guardLog_{log_, "space guard"};
+    JobEndLog updateLog_{log_, "update", true};
     ui::Win32SecurityProbe securityProbe_{[this] { return context_.OsTypeCode(); }};
     ui::SecurityDetector security_{securityProbe_};
     std::unique_ptr<ui::CMainDlg> mainWindow_;
 
-    // Declared last: destroyed (stopped and joined) before what they use.
-    Job catalogueJob_{"catalogue query"};
-    Job deployJob_{"download engine deployment"};
-    Job guardJob_{"space guard"};
-    Job packageJob_{"package query"};
-    Job updateJob_{"update check"};
+    // Made at start, declared last: destroyed (stopped and joined) before what they use.
+    std::unique_ptr<Job> catalogueJob_;
+    std::unique_ptr<Job> deployJob_;
+    std::unique_ptr<Job> guardJob_;
+    std::unique_ptr<Job> packageJob_;
+    std::unique_ptr<Job> updateJob_;
 };
 
 }  // namespace qnb::win32

@@ -17,7 +17,10 @@
 #include "download/download_manager.h"
 #include "download/downloads_win32.h"
 #include "platform/paths.h"
+#include "log/diagnostic_log.h"
+#include "log/local_time_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/process_win32.h"
 
 #include <chrono>
 #include <thread>
@@ -92,10 +95,14 @@ int RunDownload(const Arguments& args) {
     folder = plain[1];
 #ifdef _WIN32
     static win32::Win32FileSystem files;
+    // With a workspace, the download writes the program's log there, as the program would.
+    static DiagnosticLog log(files, win32::LocalTimeStamp);
+    Log* logged = !workspace.empty() && log.Open(workspace) ? &log : nullptr;
     static EngineLocation engine;
     static CDownloadManager downloads;
-    win32::ConfigureDownloads(downloads, files, engine);
-    Status deployed = win32::DeployDownloadEngine(files, workspace, downloads, engine);
+    win32::ConfigureDownloads(downloads, files, engine, logged);
+    static win32::Win32Process process;
+    Status deployed = win32::DeployDownloadEngine(files, process, workspace, downloads, engine);
     std::string library = engine.Get().value_or("");
     if (!deployed || library.empty()) {
         PrintError("no engine: this program's payload carries no xldl.dll, or its folder could not be made");
