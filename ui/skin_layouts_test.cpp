@@ -111,6 +111,7 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
           {"guide_step", "Container"}, {"btn_next", "Button"}, {"btn_close", "Button"}, {"begin", "Button"},
           {"option_360safe", "Option"}, {"option_360sd", "Option"}, {"option_definder", "Option"},
           {"option_qqpcmgr", "Option"}, {"option_duba", "Option"}}},
+        {"isoinfo.xml", {{"iso_info_tab", "TabLayout"}, {"combo_image", "Combo"}, {"ok", "Button"}}},
     };
     std::set<std::string> pictures = SkinPictures();
     ASSERT_TRUE(pictures.count("logo.png")) << "the picture list reads";
