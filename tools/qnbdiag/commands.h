@@ -15,5 +15,9 @@ int RunPayload(const Arguments& args);
 int RunNet(const std::string& command, const Arguments& args);
 int RunDownload(const Arguments& args);
 int RunUi(const Arguments& args);
+// plan, install-pe, undo-pe: the boot environment installer.
+int RunPlan(const Arguments& args);
+int RunInstallPe(const Arguments& args);
+int RunUndoPe(const Arguments& args);
 
 }  // namespace qnb::diag

@@ -25,6 +25,11 @@ const char kUsage[] =
     "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]\n"
     "                              download through the download manager and the payload's engine\n"
     "  ui COMMAND ...              drive the running programs' windows (qnbdiag ui for the commands)\n"
+    "  plan MODE [--package FILE]  what the installer would do (MODE: reinstall, restore, backup)\n"
+    "  install-pe MODE --package FILE [--answer yes|no|countdown-restart|countdown-cancel]\n"
+    "             [--backup-errors N] [--no-reboot-flag] [--package-downloading] [--payload ARCHIVE|none]\n"
+    "                              run the installer, its owner's news as JSON lines\n"
+    "  undo-pe                     take a prepared start back\n"
     "  http-get URL                print the body the HTTP client delivered\n"
     "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
     "  report KIND                 send one usage report (1-7)\n"
@@ -64,6 +69,9 @@ int main(int argc, char** argv) {
     if (command == "payload") return qnb::diag::RunPayload(args);
     if (command == "ui") return qnb::diag::RunUi(args);
     if (command == "download") return qnb::diag::RunDownload(args);
+    if (command == "plan") return qnb::diag::RunPlan(args);
+    if (command == "install-pe") return qnb::diag::RunInstallPe(args);
+    if (command == "undo-pe") return qnb::diag::RunUndoPe(args);
     if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);
     return 2;
