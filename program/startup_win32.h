@@ -7,6 +7,7 @@
 #include "app/app_context.h"
 #include "download/download_manager.h"
 #include "download/engine_deploy.h"
+#include "installer/pe_installer.h"
 #include "jobs/job.h"
 #include "log/diagnostic_log.h"
 #include "log/job_log.h"
@@ -52,6 +53,8 @@ public:
     // What start-up made, for qnbdiag.
     AppContext& context() { return context_; }
     CDownloadManager& downloads() { return downloads_; }
+    // The boot environment installer, for the action windows and the menu's undo.
+    installer::PeInstaller& installer() { return *installer_; }
     DiagnosticLog& log() { return log_; }
 
 private:
@@ -64,6 +67,7 @@ private:
     CDownloadManager downloads_;
     JobEndLog reportLog_{log_, "report"};
     net::UsageReporter reporter_{&reportLog_};
+    std::unique_ptr<installer::PeInstaller> installer_;
     std::unique_ptr<net::CatalogueQuery> catalogue_;
     std::unique_ptr<net::PackageQuery> package_;
     std::unique_ptr<net::UpdateCheck> update_;
