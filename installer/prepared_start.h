@@ -32,9 +32,5 @@ std::optional<PreparedStart> ParsePreparedStart(std::string_view bytes);
 
 // The main window's question before the undo, saying what will be undone.
 std::string UndoQuestion(const PreparedStart& record);
-constexpr char kUndoMenuText[] = "取消重装准备";
-constexpr char kUndoCaption[] = "取消重装准备";
-constexpr char kUndoneText[] = "已取消，电脑下次开机将直接进入当前系统。";
-constexpr char kUndoFailedText[] = "未能恢复启动设置，请稍后重试。";
 
 }  // namespace qnb::installer
