@@ -95,7 +95,8 @@ class Machine:
         return os.path.join(self.c, *[p for p in path[3:].split("\\") if p])
 
     def diag(self, *args, fail=None, env=None):
-        full = dict(self.drives.env())
+        service = self.s.shared["service"]
+        full = dict(self.drives.env(), QNB_REPORT_HOST=service.host, QNB_REPORT_PORT=str(service.port))
         full.update(self.tools.env(fail))
         full.update(env or {})
         return self.s.box.run([self.s.args.qnbdiag] + list(args), env=full, capture_output=True, timeout=300)
@@ -184,6 +185,15 @@ def reinstall(s, machine, gpt):
                 "the ending's texts: %r" % texts(events))
         s.check([e["kind"] for e in questions(events)] == ["countdown"], "the countdown is asked")
         s.check(tools.shutdown_log() == ["-r -t 0"], "shutdown: %r" % tools.shutdown_log())
+        with open(m.drives.host(WORKSPACE + "logs\\QNBReinstaller.log"), encoding="utf-8") as f:
+            log = f.read()
+        bcdedit = "C:\\Windows\\System32\\bcdedit.exe"
+        exits = [line.split("exit code ")[1] for line in log.splitlines() if "] exit code " in line]
+        # Row 1 finds no entry to delete on a first run.
+        s.check(log.count("start \"%s\"" % bcdedit) == len(rows)
+                and exits == ["1: " + bcdedit] + ["0: " + bcdedit] * (len(rows) - 1)
+                + ["0: C:\\Windows\\System32\\shutdown.exe"],
+                "every start and exit code is in the log: %r" % exits)
         first = tools.store()
         entry = first["objects"].get(ENTRY_ID, {}).get("elements", {})
         manager = first["objects"]["{bootmgr}"]["elements"]
@@ -274,12 +284,11 @@ def restore_and_backup(s):
     """Their progress texts and endings, Option as the caller left it, and
     the reports of kinds 4 and 2 at the service."""
     service = s.shared["service"]
-    env = {"QNB_REPORT_HOST": service.host, "QNB_REPORT_PORT": str(service.port)}
     with Machine(s, "gpt-uefi") as m:
         m.tools.reset(gpt=True)
         rows = planned_rows(m.plan("restore"))
         s.check(rows == part_rows("restore", "C", True, False), "restore plan: %r" % rows)
-        code, events = m.install("restore", "--answer", "yes", env=env)
+        code, events = m.install("restore", "--answer", "yes")
         s.expect(code == 0, "restore: exit %d %r" % (code, events[-2:]))
         s.check(m.tools.bcdedit_log() == rows, "restore rows")
         s.check(texts(events) == [("pedownload_progress", "100%"), ("pedownload_info", "正在安装PE，请稍后..."),
@@ -294,7 +303,7 @@ def restore_and_backup(s):
         m.tools.reset(gpt=True)
         rows = planned_rows(m.plan("backup"))
         s.check(rows == part_rows("backup", "C", True, True), "backup plan: %r" % rows)
-        code, events = m.install("backup", env=env)
+        code, events = m.install("backup")
         s.expect(code == 0, "backup: exit %d" % code)
         s.check(m.tools.bcdedit_log() == rows, "backup rows")
         s.check(events[-2].get("event") == "hand-over-backup", "the backup window's finishing step: %r" % events[-3:])
@@ -359,9 +368,10 @@ def version_5_2_uses_bcdedit(s):
         m.tools.reset(gpt=False)
         with open(m.host_c("C:\\boot.ini"), "wb") as f:
             f.write(XP_BOOT_INI)
+        rows = planned_rows(m.plan("backup"))
         code, _ = m.install("backup")
         s.expect(code == 0, "install-pe: exit %d" % code)
-        s.check(m.tools.bcdedit_log() == part_rows("backup", "C", False, False), "the bcdedit rows")
+        s.check(m.tools.bcdedit_log() == rows == part_rows("backup", "C", False, False), "the bcdedit rows")
         with open(m.host_c("C:\\boot.ini"), "rb") as f:
             s.check(f.read() == XP_BOOT_INI, "boot.ini untouched")
 
@@ -443,7 +453,9 @@ def undo_menu(s):
     os.makedirs(shots, exist_ok=True)
     with Machine(s, "gpt-uefi") as m:
         m.tools.reset(gpt=True)
-        env = dict(m.drives.env(), **m.tools.env())
+        service = s.shared["service"]
+        env = dict(m.drives.env(), QNB_REPORT_HOST=service.host, QNB_REPORT_PORT=str(service.port),
+                   QNB_API_HOST=service.host, QNB_API_PORT=str(service.port), **m.tools.env())
         program = session.start(env=env)
         session.wait("PEInstallerDlg")
         session.click("PEInstallerDlg", "btn_menu")
