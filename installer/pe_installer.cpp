@@ -72,6 +72,11 @@ Result<ProcessOutcome> PeInstaller::RunTool(const std::string& program, const st
 }
 
 InstallPlan PeInstaller::Plan(PeInstallMode mode) {
+    std::unique_ptr<PayloadFiles> payload = ports_.openPayload ? ports_.openPayload() : nullptr;
+    return PlanWith(mode, payload.get());
+}
+
+InstallPlan PeInstaller::PlanWith(PeInstallMode mode, PayloadFiles* payload) {
     const ModeRow& row = ModeOf(mode);
     AppContext& context = *ports_.context;
     FileSystem& files = *ports_.files;
@@ -103,7 +108,6 @@ InstallPlan PeInstaller::Plan(PeInstallMode mode) {
     plan.bootSdi = plan.folder + "boot.sdi";
     plan.writes.push_back({plan.bootWim, plan.packageReady ? plan.packagePath : "(the package, not downloaded)"});
 
-    std::unique_ptr<PayloadFiles> payload = ports_.openPayload ? ports_.openPayload() : nullptr;
     if (payload && payload->Has(kBootSdiEntry)) {
         plan.bootSdiSource = std::string("payload ") + kBootSdiEntry;
     } else if (!plan.xp && context.Major() >= 6) {
@@ -201,11 +205,10 @@ Status PeInstaller::CopyPackage(const InstallPlan& plan, JobControl& control) {
     return {};
 }
 
-Status PeInstaller::PlaceBootSdi(const InstallPlan& plan) {
+Status PeInstaller::PlaceBootSdi(const InstallPlan& plan, PayloadFiles* payload) {
     FileSystem& files = *ports_.files;
     const std::string payloadSource = std::string("payload ") + kBootSdiEntry;
     if (plan.bootSdiSource == payloadSource) {
-        std::unique_ptr<PayloadFiles> payload = ports_.openPayload ? ports_.openPayload() : nullptr;
         if (files.access(plan.bootSdi, FileSystem::kExists)) (void)files.setAttributes(plan.bootSdi, kFileAttributeNormal);
         if (!payload || payload->Extract(kBootSdiEntry, plan.bootSdi) == 0) {
             return Failure{"extract " + std::string(kBootSdiEntry), plan.bootSdi, errors::kGenFailure};
@@ -265,23 +268,22 @@ Status PeInstaller::RunBcdeditSequence(const InstallPlan& plan) {
     return {};
 }
 
-Status PeInstaller::ExtractXpFiles(const InstallPlan& plan) {
+Status PeInstaller::ExtractXpFiles(const InstallPlan& plan, PayloadFiles* payload) {
     FileSystem& files = *ports_.files;
-    std::unique_ptr<PayloadFiles> payload = ports_.openPayload ? ports_.openPayload() : nullptr;
-    for (const PlannedFile& file : plan.extracts) {
-        const std::string entry = file.source.substr(std::string("payload ").size());
+    for (const XpFile& f : kXpFiles) {
+        const std::string path = Drive(plan.letter) + f.name;
         // A file of an earlier run is read-only, hidden and system.
-        if (files.access(file.path, FileSystem::kExists)) (void)files.setAttributes(file.path, kFileAttributeNormal);
-        if (!payload || payload->Extract(entry, file.path) == 0) {
-            return Failure{"extract " + entry, file.path, errors::kGenFailure};
+        if (files.access(path, FileSystem::kExists)) (void)files.setAttributes(path, kFileAttributeNormal);
+        if (!payload || payload->Extract(f.entry, path) == 0) {
+            return Failure{std::string("extract ") + f.entry, path, errors::kGenFailure};
         }
-        Status marked = files.setAttributes(file.path, kXpAttributes);
+        Status marked = files.setAttributes(path, kXpAttributes);
         if (!marked) OrNoLog(ports_.log).Failed(kArea, marked.failure());
     }
     return {};
 }
 
-Status PeInstaller::RewriteBootIniFile(const InstallPlan& plan) {
+Status PeInstaller::RewriteBootIniFile(const InstallPlan& plan, PayloadFiles* payload) {
     FileSystem& files = *ports_.files;
     const ModeRow& row = ModeOf(plan.mode);
     // A boot.ini that went missing comes back from the backup (restore and backup).
@@ -297,7 +299,7 @@ Status PeInstaller::RewriteBootIniFile(const InstallPlan& plan) {
     if (!facts) return facts.failure();
     const uint32_t kept = facts->attributes;
 
-    Status extracted = ExtractXpFiles(plan);
+    Status extracted = ExtractXpFiles(plan, payload);
     if (!extracted) return extracted;
 
     // Read-only off for the copy and the rewrite; the attributes come back at the end.
@@ -383,7 +385,9 @@ Status PeInstaller::Run(PeInstallMode mode, PeInstallerOwner& owner, JobControl&
         owner.SetText(kPeInfo, kInstallingText);
     }
 
-    InstallPlan plan = Plan(mode);
+    // One payload for the whole run: the archive is unpacked once.
+    std::unique_ptr<PayloadFiles> payload = ports_.openPayload ? ports_.openPayload() : nullptr;
+    InstallPlan plan = PlanWith(mode, payload.get());
     if (!plan.packageReady) {
         // The installer never starts or waits for a download itself.
         return Fail(plan, owner, row.packageMissingText,
@@ -397,7 +401,7 @@ Status PeInstaller::Run(PeInstallMode mode, PeInstallerOwner& owner, JobControl&
     Status folder = CreateFolderTree(*ports_.files, plan.folder);
     if (!folder) log.Failed(kArea, folder.failure());
     Status copied = CopyPackage(plan, control);
-    if (copied) copied = PlaceBootSdi(plan);
+    if (copied) copied = PlaceBootSdi(plan, payload.get());
     if (!copied) {
         if (control.StopRequested()) return Failure{"install the preinstallation environment", "stopped", kCancelled};
         return Fail(plan, owner, row.copyFailureText, copied.failure());
@@ -408,7 +412,7 @@ Status PeInstaller::Run(PeInstallMode mode, PeInstallerOwner& owner, JobControl&
         if (row.stopsTimerOnFailure) owner.StopTimer(kInstallTimer);
         return Failure{"install the preinstallation environment", "stopped", kCancelled};
     }
-    Status changed = plan.xp ? RewriteBootIniFile(plan) : RunBcdeditSequence(plan);
+    Status changed = plan.xp ? RewriteBootIniFile(plan, payload.get()) : RunBcdeditSequence(plan);
     if (!changed) return Fail(plan, owner, row.copyFailureText, changed.failure());
 
     Ending(plan, owner, control);

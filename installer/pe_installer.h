@@ -105,16 +105,17 @@ public:
     std::string ShutdownPath();
 
 private:
+    InstallPlan PlanWith(PeInstallMode mode, PayloadFiles* payload);
     std::string RecordPath();
     std::string ToolPath(const char* name);
     ProcessRequest Request(const std::string& program, const std::string& arguments);
     Result<ProcessOutcome> RunTool(const std::string& program, const std::string& arguments);
     bool RunChecked(const PlannedRun& run);
     Status CopyPackage(const InstallPlan& plan, JobControl& control);
-    Status PlaceBootSdi(const InstallPlan& plan);
+    Status PlaceBootSdi(const InstallPlan& plan, PayloadFiles* payload);
     Status RunBcdeditSequence(const InstallPlan& plan);
-    Status RewriteBootIniFile(const InstallPlan& plan);
-    Status ExtractXpFiles(const InstallPlan& plan);
+    Status RewriteBootIniFile(const InstallPlan& plan, PayloadFiles* payload);
+    Status ExtractXpFiles(const InstallPlan& plan, PayloadFiles* payload);
     bool WriteRecord(PeInstallMode mode, BootMethod method);
     void Restart();
     void Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobControl& control);
