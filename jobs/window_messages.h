@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace qnb {
 
@@ -22,12 +25,35 @@ enum WindowMessage : uint32_t {
     // A job the window watches changed: wParam is the job's id with the
     // window, lParam a JobEvent. The window reads the job's snapshot or outcome.
     WM_JOB_EVENT = kWmUser + 120,
+
+    // The installer's news for its owner window, in the order it made them:
+    // lParam an installer/installer_window_win32.h record the window frees.
+    WM_INSTALLER_UPDATE = kWmUser + 130,
+    // A question of the installer; its worker waits for the window's answer.
+    WM_INSTALLER_QUESTION = kWmUser + 131,
 };
 
 enum JobEvent : uint32_t {
     kJobProgress = 1,
     kJobFinished = 2,
 };
+
+// The heap text a message carries (WM_BACKUP_STATUS, WM_BACKUP_FILE_ERROR,
+// WM_FATAL_ERROR): made by the sender, owned and freed by the receiver. A
+// sender whose post failed takes it back with TakeMessageText.
+inline uintptr_t NewMessageText(std::string_view text) {
+    char* copy = new char[text.size() + 1];
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    return reinterpret_cast<uintptr_t>(copy);
+}
+inline std::string TakeMessageText(uintptr_t param) {
+    char* owned = reinterpret_cast<char*>(param);
+    if (!owned) return {};
+    std::string text(owned);
+    delete[] owned;
+    return text;
+}
 
 static_assert(WM_BACKUP_STATUS == 1124 && WM_BACKUP_FILE_ERROR == 1125 && WM_STAGE_DONE == 1126 &&
               WM_FATAL_ERROR == 1128);

@@ -18,8 +18,11 @@
 namespace qnb {
 
 constexpr uint32_t kFileAttributeReadOnly = 0x1;
+constexpr uint32_t kFileAttributeHidden = 0x2;
+constexpr uint32_t kFileAttributeSystem = 0x4;
 constexpr uint32_t kFileAttributeDirectory = 0x10;
 constexpr uint32_t kFileAttributeArchive = 0x20;
+constexpr uint32_t kFileAttributeNormal = 0x80;  // none of the others
 constexpr uint32_t kFileAttributeReparsePoint = 0x400;  // a junction or symbolic link: never walk into it
 
 struct DirectoryEntry {
@@ -85,6 +88,9 @@ public:
     virtual Status moveFile(const std::string& from, const std::string& to, bool replace) = 0;
     // Adds data at the end of the file, creating it when missing.
     virtual Status appendFile(const std::string& path, std::string_view data) = 0;
+    // SetFileAttributes: read-only, hidden, system, archive (the twins of the
+    // host keep only what their file system can: read-only).
+    virtual Status setAttributes(const std::string& path, uint32_t attributes) = 0;
     // An empty folder (ERROR_DIR_NOT_EMPTY otherwise).
     virtual Status removeDirectory(const std::string& path) = 0;
     // GetLongPathName: every short (8.3) name of an existing path in its long form.

@@ -5,6 +5,8 @@
 #include "program/startup_facts.h"
 #include "download/downloads_win32.h"
 #include "images/iso_tools_win32.h"
+#include "installer/payload_files.h"
+#include "installer/prepared_start.h"
 #include "inspect/mac_address_win32.h"
 #include "net/endpoints.h"
 #include "net/report_facts_win32.h"
@@ -24,7 +26,19 @@ Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine)
     : machine_(std::move(machine)),
       log_(machine_->files(), LocalTimeStamp),
       process_(machine_->process(), log_),
-      isoTools_(images::win32::MakeIsoTools(machine_->files(), process_, machine_->storage(), &log_)) {}
+      isoTools_(images::win32::MakeIsoTools(machine_->files(), process_, machine_->storage(), &log_)) {
+    installer::PeInstallerPorts ports;
+    ports.context = &context_;
+    ports.files = &machine_->files();
+    ports.system = &machine_->system();
+    ports.process = &process_;
+    ports.downloads = &downloads_;
+    ports.openPayload = [this] { return installer::OpenProgramPayload(machine_->files()); };
+    ports.report = [this](net::ReportKind kind) { reporter_.Report(kind); };
+    ports.now = LocalTimeStamp;
+    ports.log = &log_;
+    installer_ = std::make_unique<installer::PeInstaller>(std::move(ports));
+}
 
 Win32StartupHost::~Win32StartupHost() {
     for (auto* job : {&catalogueJob_, &deployJob_, &guardJob_, &packageJob_, &updateJob_}) {
@@ -110,6 +124,17 @@ void Win32StartupHost::RunMainWindow() {
     };
     hooks.commandLine = [] { return text::Narrow(GetCommandLineW()); };
     hooks.closed = [] { PostQuitMessage(0); };
+    hooks.preparedStart.question = [this]() -> std::optional<std::string> {
+        std::optional<installer::PreparedStart> prepared = installer_->Prepared();
+        if (!prepared) return std::nullopt;
+        return installer::UndoQuestion(*prepared);
+    };
+    hooks.preparedStart.undo = [this] {
+        // Two short bcdedit runs or one file copy: done while the question's owner waits.
+        Result<bool> undone = installer_->Undo();
+        if (!undone) log_.Failed("installer", undone.failure());
+        return undone.ok();
+    };
     mainWindow_ = ui::CMainDlg::Open(context_, ui::SystemDesktop(), security_, std::move(hooks));
     if (!mainWindow_) {
         MessageBoxW(nullptr, L"程序界面资源损坏，无法启动，请重新下载本软件。", L"错误", MB_OK | MB_ICONERROR);

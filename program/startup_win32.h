@@ -8,6 +8,7 @@
 #include "download/download_manager.h"
 #include "download/engine_deploy.h"
 #include "images/iso_tools.h"
+#include "installer/pe_installer.h"
 #include "jobs/job.h"
 #include "log/diagnostic_log.h"
 #include "log/job_log.h"
@@ -53,6 +54,8 @@ public:
     // What start-up made, for qnbdiag.
     AppContext& context() { return context_; }
     CDownloadManager& downloads() { return downloads_; }
+    // The boot environment installer, for the action windows and the menu's undo.
+    installer::PeInstaller& installer() { return *installer_; }
     DiagnosticLog& log() { return log_; }
     // The ISO and WIM tools of this process (deployed on first use), for the
     // catalogue page's image choice (ui/iso/iso_info_dlg.h ChooseIsoImage).
@@ -69,6 +72,7 @@ private:
     CDownloadManager downloads_;
     JobEndLog reportLog_{log_, "report"};
     net::UsageReporter reporter_{&reportLog_};
+    std::unique_ptr<installer::PeInstaller> installer_;
     std::unique_ptr<net::CatalogueQuery> catalogue_;
     std::unique_ptr<net::PackageQuery> package_;
     std::unique_ptr<net::UpdateCheck> update_;

@@ -10,6 +10,7 @@ are opened by qnb_ui_gallery.
 """
 
 import argparse
+import json
 import os
 import subprocess
 import sys
@@ -95,6 +96,23 @@ def take(build, out):
             time.sleep(0.3)
             shot(session, "not-in-this-build.png", out, "提示", message=True)
             session.answer("提示", "ok")
+            session.stop(program)
+
+            # A prepared start (its record, as the installer writes it): the
+            # menu offers to take it back, and asks first.
+            with open(drives.host("E:\\Quenbrook\\Data\\PeBoot.json"), "w", encoding="ascii") as f:
+                json.dump({"method": "bcdedit", "mode": "reinstall", "time": "2026-12-10 09:30:12"}, f)
+            program = session.start(env=drives.env())
+            session.wait("PEInstallerDlg")
+            session.click("PEInstallerDlg", "btn_menu")
+            session.poll(lambda: session.window("menuwnd"), what="the menu")
+            time.sleep(0.3)
+            shot(session, "menu-prepared.png", out, "PEInstallerDlg")
+            session.click("menuwnd", "btn_undo_pe")
+            session.wait_message("取消重装准备")
+            time.sleep(0.3)
+            shot(session, "undo-question.png", out, "取消重装准备", message=True)
+            session.answer("取消重装准备", "no")
             session.stop(program)
 
         install_products(box, {"qq"})

@@ -16,7 +16,7 @@ CMainDlg::CMainDlg(AppContext& context, Desktop& desktop, SecurityDetector& dete
       desktop_(desktop),
       detector_(detector),
       hooks_(std::move(hooks)),
-      menu_(std::make_unique<CXMenuList>(context, desktop)) {}
+      menu_(std::make_unique<CXMenuList>(context, desktop, hooks_.preparedStart)) {}
 
 CMainDlg::~CMainDlg() = default;
 

@@ -7,6 +7,7 @@
 #include "app/app_context.h"
 #include "ui/desktop.h"
 #include "ui/main_logic.h"
+#include "ui/menu_list.h"
 #include "ui/security_products.h"
 #include "uikit/win32/window_impl_base.h"
 
@@ -14,8 +15,6 @@
 #include <memory>
 
 namespace qnb::ui {
-
-class CXMenuList;
 
 // What the start-up code gives the main window.
 struct MainDlgHooks {
@@ -27,6 +26,8 @@ struct MainDlgHooks {
     std::function<std::string()> commandLine;
     // The window has gone (the program posts its quit message here).
     std::function<void()> closed;
+    // The prepared start the menu offers to take back.
+    PreparedStartHooks preparedStart;
 };
 
 class CMainDlg : public uikit::WindowImplBase {

@@ -58,6 +58,10 @@ constexpr char kNoticeCaption[] = "提示";
 constexpr char kNoUpdateText[] = "当前已是最新版本。";
 constexpr char kUpdateUnknownText[] = "正在检查更新，请稍后再试。";
 constexpr char kUpdateFailedText[] = "检查更新失败，请检查网络连接后重新打开本软件。";
+// The menu's undo of a prepared start (its question comes with the record).
+constexpr char kUndoCaption[] = "取消重装准备";
+constexpr char kUndoneText[] = "已取消，电脑下次开机将直接进入当前系统。";
+constexpr char kUndoFailedText[] = "未能恢复启动设置，请稍后重试。";
 
 // The not-ready text with its number filled in.
 std::string NotReadyText();

@@ -9,12 +9,26 @@ namespace {
 constexpr char kMenuSource[] = "?from=onekey_reinstall";
 }
 
-CXMenuList::CXMenuList(AppContext& context, Desktop& desktop) : context_(context), desktop_(desktop) {}
+CXMenuList::CXMenuList(AppContext& context, Desktop& desktop, PreparedStartHooks prepared)
+    : context_(context), desktop_(desktop), prepared_(std::move(prepared)) {}
 
 void CXMenuList::Popup(HWND parent, const uikit::Rect& anchor) {
     if (!GetHWND() && !Create(parent, "menu", 0x56000000, WS_EX_WINDOWEDGE)) return;
-    SetWindowPos(GetHWND(), HWND_TOP, anchor.left - 50, anchor.top, 0, 0, SWP_NOSIZE);
+    // Looked at each time: the record comes and goes with the installer and the undo.
+    bool prepared = prepared_.question && prepared_.question().has_value();
+    if (uikit::CControlUI* undo = FindControl("btn_undo_pe")) undo->SetVisible(prepared);
+    SetWindowPos(GetHWND(), HWND_TOP, anchor.left - 50, anchor.top, kWidth, kHeight + (prepared ? kUndoHeight : 0), 0);
     ShowWindow(true, true);
+}
+
+void CXMenuList::UndoPreparedStart() {
+    HWND owner = GetParent(GetHWND());
+    std::optional<std::string> question = prepared_.question ? prepared_.question() : std::nullopt;
+    if (!question || !prepared_.undo) return;
+    if (desktop_.ShowMessage(owner, *question, kUndoCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    bool undone = prepared_.undo();
+    desktop_.ShowMessage(owner, undone ? kUndoneText : kUndoFailedText, kUndoCaption,
+                         MB_OK | (undone ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
 void CXMenuList::CheckUpdate() {
@@ -44,6 +58,7 @@ void CXMenuList::Notify(uikit::TNotifyUI& msg) {
     ShowWindow(false, false);
     if (path) desktop_.OpenUrl(SiteLink(QNB_SITE_HOST, std::string(path) + kMenuSource), SW_SHOWNORMAL);
     else if (name == "btn_update") CheckUpdate();
+    else if (name == "btn_undo_pe") UndoPreparedStart();
 }
 
 LRESULT CXMenuList::HandleMessage(UINT msg, WPARAM wParam, LPARAM, bool& handled) {

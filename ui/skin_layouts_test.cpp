@@ -100,7 +100,7 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
           {"cur_ver", "Label"}, {"new_ver", "Label"}}},
         {"menu.xml",
          {{"btn_update", "Button"}, {"btn_jiaocheng", "Button"}, {"btn_feetback", "Button"}, {"btn_site", "Button"},
-          {"btn_about", "Button"}}},
+          {"btn_about", "Button"}, {"btn_undo_pe", "Button"}}},
         {"waring.xml", {{"btn_iknow", "Button"}, {"btn_how", "Button"}}},
         {"ShowPictrue.xml",
          {{"pic_tab", "TabLayout"}, {"image_layout", "VerticalLayout"}, {"pedownload_progress", "CXProgress"},

@@ -294,6 +294,17 @@ Status MemoryFileSystem::appendFile(const std::string& path, std::string_view da
     return {};
 }
 
+Status MemoryFileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    std::lock_guard lock(mutex_);
+    Node* node = Find(path);
+    if (!node) return Failure{"set attributes", path, MissingParentCode(Normalise(path))};
+    // As Windows keeps them: the folder bit stays, a file without any reads as normal.
+    uint32_t kept = attributes & (kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem |
+                                  kFileAttributeArchive);
+    node->attributes = node->folder ? (kFileAttributeDirectory | kept) : (kept ? kept : kFileAttributeNormal);
+    return {};
+}
+
 Status MemoryFileSystem::removeDirectory(const std::string& path) {
     std::lock_guard lock(mutex_);
     std::string n = Normalise(path);

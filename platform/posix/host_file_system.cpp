@@ -271,6 +271,17 @@ Status HostFileSystem::appendFile(const std::string& path, std::string_view data
     return {};
 }
 
+Status HostFileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    // Only read-only has a counterpart here: the owner's write permission.
+    std::string host = HostPath(path);
+    struct stat st {};
+    if (::lstat(host.c_str(), &st) != 0) return Failure{"set attributes", path, WindowsCode(errno, host)};
+    if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)) return {};
+    mode_t mode = (attributes & kFileAttributeReadOnly) ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
+    if (::chmod(host.c_str(), mode & 07777) != 0) return Failure{"set attributes", path, WindowsCode(errno, host)};
+    return {};
+}
+
 Status HostFileSystem::removeDirectory(const std::string& path) {
     std::string host = HostPath(path);
     if (::rmdir(host.c_str()) == 0) return {};

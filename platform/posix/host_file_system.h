@@ -28,6 +28,7 @@ public:
                     bool replace) override;
     Status moveFile(const std::string& from, const std::string& to, bool replace) override;
     Status appendFile(const std::string& path, std::string_view data) override;
+    Status setAttributes(const std::string& path, uint32_t attributes) override;
     Status removeDirectory(const std::string& path) override;
     Result<std::string> longPathName(const std::string& path) override;
     Result<std::unique_ptr<FileReader>> openRead(const std::string& path) override;

@@ -181,6 +181,17 @@ TEST_P(FileSystemContract, AppendingCreatesTheFileThenAddsToIt) {
     EXPECT_EQ(CodeOf(files().appendFile(At("no\\log.txt"), "x")), errors::kPathNotFound);
 }
 
+TEST_P(FileSystemContract, TheReadOnlyAttributeIsSetAndCleared) {
+    ASSERT_TRUE(files().writeFile(At("boot.ini"), "x"));
+    auto readOnly = [&] { return (files().facts(At("boot.ini"))->attributes & kFileAttributeReadOnly) != 0; };
+    ASSERT_TRUE(files().setAttributes(At("boot.ini"), kFileAttributeReadOnly | kFileAttributeHidden));
+    EXPECT_TRUE(readOnly());
+    ASSERT_TRUE(files().setAttributes(At("boot.ini"), kFileAttributeNormal));
+    EXPECT_FALSE(readOnly());
+    EXPECT_TRUE(files().access(At("boot.ini"), FileSystem::kReadWrite));
+    EXPECT_EQ(CodeOf(files().setAttributes(At("missing"), kFileAttributeNormal)), errors::kFileNotFound);
+}
+
 TEST_P(FileSystemContract, OnlyAnEmptyFolderIsRemoved) {
     ASSERT_TRUE(files().makeDirectory(At("d")));
     ASSERT_TRUE(files().writeFile(At("d\\f"), "x"));

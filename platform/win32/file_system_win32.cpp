@@ -22,7 +22,9 @@ static_assert(errors::kFileNotFound == ERROR_FILE_NOT_FOUND && errors::kPathNotF
               errors::kDatatypeMismatch == ERROR_DATATYPE_MISMATCH &&
               errors::kHresultFileNotFound == static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
 static_assert(kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY && kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
-              kFileAttributeArchive == FILE_ATTRIBUTE_ARCHIVE && kFileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
+              kFileAttributeArchive == FILE_ATTRIBUTE_ARCHIVE && kFileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT &&
+              kFileAttributeHidden == FILE_ATTRIBUTE_HIDDEN && kFileAttributeSystem == FILE_ATTRIBUTE_SYSTEM &&
+              kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
 
 namespace {
 
@@ -216,6 +218,11 @@ Status Win32FileSystem::appendFile(const std::string& path, std::string_view dat
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failure{"append to file", path, GetLastError()};
     if (!WriteAll(file.get(), data)) return Failure{"append to file", path, GetLastError()};
+    return {};
+}
+
+Status Win32FileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    if (!SetFileAttributesW(WidePath(path).c_str(), attributes)) return Failure{"set attributes", path, GetLastError()};
     return {};
 }
 

@@ -18,5 +18,9 @@ int RunUi(const Arguments& args);
 int RunWimInfo(const Arguments& args);
 // The image choice window for local ISO files (Windows builds).
 int RunIsoChoose(const Arguments& args);
+// plan, install-pe, undo-pe: the boot environment installer.
+int RunPlan(const Arguments& args);
+int RunInstallPe(const Arguments& args);
+int RunUndoPe(const Arguments& args);
 
 }  // namespace qnb::diag

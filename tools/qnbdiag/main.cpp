@@ -28,6 +28,11 @@ const char kUsage[] =
     "  wim-info FILE               a WIM's header and images, as the image choice reads them\n"
     "  iso-choose ISO... [--store] the image choice window for each ISO with the payload's tools;\n"
     "                              --store records each choice in SETTING.JSON as the catalogue page does\n"
+    "  plan MODE [--package FILE]  what the installer would do (MODE: reinstall, restore, backup)\n"
+    "  install-pe MODE --package FILE [--answer yes|no|countdown-restart|countdown-cancel]\n"
+    "             [--backup-errors N] [--no-reboot-flag] [--package-downloading] [--payload ARCHIVE|none]\n"
+    "                              run the installer, its owner's news as JSON lines\n"
+    "  undo-pe                     take a prepared start back\n"
     "  http-get URL                print the body the HTTP client delivered\n"
     "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
     "  report KIND                 send one usage report (1-7)\n"
@@ -69,6 +74,9 @@ int main(int argc, char** argv) {
     if (command == "download") return qnb::diag::RunDownload(args);
     if (command == "wim-info") return qnb::diag::RunWimInfo(args);
     if (command == "iso-choose") return qnb::diag::RunIsoChoose(args);
+    if (command == "plan") return qnb::diag::RunPlan(args);
+    if (command == "install-pe") return qnb::diag::RunInstallPe(args);
+    if (command == "undo-pe") return qnb::diag::RunUndoPe(args);
     if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);
     return 2;

@@ -25,6 +25,7 @@ public:
     qnb::Status appendFile(const std::string& path, std::string_view) override {
         return Refused("append to file", path);
     }
+    qnb::Status setAttributes(const std::string& path, uint32_t) override { return Refused("set attributes", path); }
     qnb::Status removeDirectory(const std::string& path) override { return Refused("remove folder", path); }
     qnb::Result<std::string> longPathName(const std::string& path) override {
         return Refused("long path name", path);

@@ -1,0 +1,35 @@
+/* A stand-in for shutdown.exe in the test bed's Wine prefix (test builds
+   only): it restarts nothing and writes its arguments, one line per run, to
+   shutdown.log beside itself. */
+#include <windows.h>
+
+#include <stdio.h>
+#include <wchar.h>
+
+int wmain(void) {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    wchar_t* slash = wcsrchr(path, L'\\');
+    if (!length || !slash || (size_t)(slash - path) + 14 >= MAX_PATH) return 1;
+    wcscpy(slash + 1, L"shutdown.log");
+
+    const wchar_t* line = GetCommandLineW();
+    /* The program itself, quoted or not, and the blanks after it. */
+    if (*line == L'"') {
+        const wchar_t* end = wcschr(line + 1, L'"');
+        line = end ? end + 1 : line + wcslen(line);
+    } else {
+        while (*line && *line != L' ' && *line != L'\t') ++line;
+    }
+    while (*line == L' ' || *line == L'\t') ++line;
+
+    char text[4096];
+    int size = WideCharToMultiByte(CP_UTF8, 0, line, -1, text, sizeof text - 1, NULL, NULL);
+    if (size <= 0) return 1;
+    text[size - 1] = '\n';
+    FILE* log = _wfopen(path, L"ab");
+    if (!log) return 1;
+    fwrite(text, 1, (size_t)size, log);
+    fclose(log);
+    return 0;
+}
