@@ -148,10 +148,20 @@ bool HostFileSystem::writeFile(const std::string& path, std::string_view data) {
 }
 
 std::vector<DirectoryEntry> HostFileSystem::list(const std::string& folder) {
+    Result<std::vector<DirectoryEntry>> entries = listFolder(folder);
+    return entries ? std::move(*entries) : std::vector<DirectoryEntry>();
+}
+
+Result<std::vector<DirectoryEntry>> HostFileSystem::listFolder(const std::string& folder) {
     std::vector<DirectoryEntry> entries;
     std::string host = HostPath(folder);
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
     DIR* dir = ::opendir(host.c_str());
-    if (!dir) return entries;
+    if (!dir) {
+        // Windows names a missing folder of the pattern a missing path.
+        uint32_t code = errno == ENOENT || errno == ENOTDIR ? errors::kPathNotFound : WindowsCode(errno, host);
+        return Failure{"list folder", folder, code};
+    }
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         std::string child = host + "/" + name;
@@ -160,6 +170,7 @@ std::vector<DirectoryEntry> HostFileSystem::list(const std::string& folder) {
         DirectoryEntry entry{name, AttributesOf(st, child)};
         entry.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
         entry.lastWriteTime = Ticks(st.st_mtim);
+        if (S_ISLNK(st.st_mode)) entry.reparseTag = kReparseTagSymlink;
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
