@@ -33,23 +33,6 @@ bool RecordingReporter::WaitForDone(std::chrono::seconds limit) {
     return changed_.wait_for(lock, limit, [&] { return !events_.empty() && events_.back() == "done"; });
 }
 
-void RecordingLog::Write(std::string_view area, std::string_view text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lines_.push_back(std::string(area) + ": " + std::string(text));
-}
-
-std::vector<std::string> RecordingLog::Lines() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lines_;
-}
-
-bool RecordingLog::Holds(const std::string& part) const {
-    for (const std::string& line : Lines()) {
-        if (line.find(part) != std::string::npos) return true;
-    }
-    return false;
-}
-
 void MakeLink(MachineFixture& machine, const std::string& link, const std::string& target) {
     const std::string host = machine.files().HostPath(link);
     fs::create_directories(fs::path(host).parent_path());

@@ -1,10 +1,11 @@
-// What the backup's native tests share: a reporter and a log that record,
-// and a machine whose drives are folders of a fresh temporary root.
+// What the backup's native tests share: a reporter that records, a log that
+// keeps its lines, and helpers for machines whose drives are folders of a
+// fresh temporary root.
 #pragma once
 
 #include "app/test_support/machine_fixture.h"
 #include "filebackup/backup_reporter.h"
-#include "log/log.h"
+#include "filebackup/test_support/recording_log.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -35,17 +36,6 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::string> events_;
-};
-
-class RecordingLog : public Log {
-public:
-    void Write(std::string_view area, std::string_view text) override;
-    std::vector<std::string> Lines() const;
-    bool Holds(const std::string& part) const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
 };
 
 // A host symbolic link at link (a Windows path of the machine) to target

@@ -15,5 +15,6 @@ int RunPayload(const Arguments& args);
 int RunNet(const std::string& command, const Arguments& args);
 int RunDownload(const Arguments& args);
 int RunUi(const Arguments& args);
+int RunBackupFiles(const Arguments& args);
 
 }  // namespace qnb::diag

@@ -24,6 +24,10 @@ const char kUsage[] =
     "                              write one entry of the payload archive to a file\n"
     "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]\n"
     "                              download through the download manager and the payload's engine\n"
+    "  backup-files [--desktop] [--qq] [--pictures] [--music] [--documents] [--videos]\n"
+    "               [--folder PATH]... [--local-image PATH] [--lock PATH]\n"
+    "                              the reinstall's user-file backup into the workspace folder,\n"
+    "                              each message to the wizard as a JSON line\n"
     "  ui COMMAND ...              drive the running programs' windows (qnbdiag ui for the commands)\n"
     "  http-get URL                print the body the HTTP client delivered\n"
     "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
     if (command == "payload") return qnb::diag::RunPayload(args);
     if (command == "ui") return qnb::diag::RunUi(args);
     if (command == "download") return qnb::diag::RunDownload(args);
+    if (command == "backup-files") return qnb::diag::RunBackupFiles(args);
     if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);
     return 2;
