@@ -47,6 +47,8 @@ QqFolder FindQqFolder(FileSystem& files, ShellFolderPort& shellFolders, Registry
                 log.Failed(kArea, install.failure());
             }
             found.logFolder = "Users";
+        } else {
+            log.Failed(kArea, opened.failure());
         }
     } else if (type == 1) {
         if (Result<std::string> documents = shellFolders.Path(ShellFolder::kDocuments)) {
