@@ -79,13 +79,14 @@ set(_qnb_vendor_files
     grub.mbr xp/grub.mbr
     bootmgr  xp/bootmgr
     boot/bcd xp/boot/bcd)
-# Programs of this repository (entry name, target). imagex.exe and
-# isocmd/isocmd.exe with its drivers are added here as their targets arrive.
-# Each Windows build packs its own: the i686 xldl.dll goes into the shipped
-# program, the x86_64 one into the win64 build's programs (run under Wine).
+# Programs of this repository (entry name, target). Each Windows build
+# packs its own: the i686 ones go into the shipped program, the x86_64 ones
+# into the win64 build's programs (run under Wine). isocmd needs no drivers,
+# so the payload has no isocmd/ISODrive.sys or ISODrv64.sys entries (their
+# deployment skips them).
 set(QNB_PAYLOAD_TOOLS)
 if(WIN32)
-    list(APPEND QNB_PAYLOAD_TOOLS xldl.dll xldl)
+    list(APPEND QNB_PAYLOAD_TOOLS xldl.dll xldl imagex.exe imagex isocmd/isocmd.exe isocmd)
 endif()
 
 set(QNB_PAYLOAD_FILES)

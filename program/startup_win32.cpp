@@ -4,6 +4,7 @@
 #include "log/local_time_win32.h"
 #include "program/startup_facts.h"
 #include "download/downloads_win32.h"
+#include "images/iso_tools_win32.h"
 #include "inspect/mac_address_win32.h"
 #include "net/endpoints.h"
 #include "net/report_facts_win32.h"
@@ -20,7 +21,10 @@
 namespace qnb::win32 {
 
 Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine)
-    : machine_(std::move(machine)), log_(machine_->files(), LocalTimeStamp), process_(machine_->process(), log_) {}
+    : machine_(std::move(machine)),
+      log_(machine_->files(), LocalTimeStamp),
+      process_(machine_->process(), log_),
+      isoTools_(images::win32::MakeIsoTools(machine_->files(), process_, machine_->storage(), &log_)) {}
 
 Win32StartupHost::~Win32StartupHost() {
     for (auto* job : {&catalogueJob_, &deployJob_, &guardJob_, &packageJob_, &updateJob_}) {

@@ -7,6 +7,7 @@
 #include "app/app_context.h"
 #include "download/download_manager.h"
 #include "download/engine_deploy.h"
+#include "images/iso_tools.h"
 #include "jobs/job.h"
 #include "log/diagnostic_log.h"
 #include "log/job_log.h"
@@ -53,11 +54,15 @@ public:
     AppContext& context() { return context_; }
     CDownloadManager& downloads() { return downloads_; }
     DiagnosticLog& log() { return log_; }
+    // The ISO and WIM tools of this process (deployed on first use), for the
+    // catalogue page's image choice (ui/iso/iso_info_dlg.h ChooseIsoImage).
+    images::IsoTools& isoTools() { return *isoTools_; }
 
 private:
     std::unique_ptr<Machine> machine_;
     DiagnosticLog log_;
     LoggedProcessPort process_;  // every program started goes into the log
+    std::unique_ptr<images::IsoTools> isoTools_;
     UniqueHandle mutex_;
     AppContext context_;
     EngineLocation engine_;

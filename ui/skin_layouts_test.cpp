@@ -128,6 +128,7 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
           {"btn_next", "Button"}}},
         {"folderlist.xml",
          {{"itemicon", "Label"}, {"folderpath", "Label"}, {"delete", "Button"}}},
+        {"isoinfo.xml", {{"iso_info_tab", "TabLayout"}, {"combo_image", "Combo"}, {"ok", "Button"}}},
     };
     std::set<std::string> pictures = SkinPictures();
     ASSERT_TRUE(pictures.count("logo.png")) << "the picture list reads";

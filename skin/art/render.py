@@ -430,6 +430,44 @@ def round_button():
     return svg(60, 20, "".join(cells))
 
 # ---------------------------------------------------------------------------
+# The image choice for a local ISO: a disc, the disc under a magnifier
+# while it is analysed, and the combo box's frame with its arrow in three
+# states of 250x32.
+
+def disc(cx, cy, r, ring="#ffffff", face="#dbe8f4", stroke=BLUE):
+    return ('<circle cx="%s" cy="%s" r="%s" fill="%s" stroke="%s" stroke-width="%s"/>'
+            '<circle cx="%s" cy="%s" r="%s" fill="none" stroke="#ffffff" stroke-opacity="0.8" stroke-width="%s"/>'
+            '<circle cx="%s" cy="%s" r="%s" fill="%s" stroke="%s" stroke-width="%s"/>'
+            % (cx, cy, r, face, stroke, r / 14.0, cx, cy, r * 0.66, r / 10.0, cx, cy, r * 0.22, ring, stroke,
+               r / 14.0))
+
+
+def iso_small():
+    return svg(20, 20, disc(10, 10, 8.5, ring="#0f68af", face="#ffffff", stroke="#ffffff"))
+
+
+def iso_analyse():
+    body = disc(32, 32, 26)
+    body += ('<path d="M12 22A22 22 0 0 1 22 12" fill="none" stroke="%s" stroke-width="3" stroke-linecap="round"/>'
+             % BLUE_LIGHT)
+    body += ('<circle cx="50" cy="50" r="12" fill="#ffffff" fill-opacity="0.85" stroke="%s" stroke-width="4"/>'
+             '<path d="M59 59L68 68" stroke="%s" stroke-width="6" stroke-linecap="round"/>' % (GREEN, GREEN))
+    return svg(72, 72, body)
+
+
+def combo_frame():
+    body = ""
+    for i, (fill, stroke) in enumerate([("#ffffff", "#c9d3de"), ("#f5f9fd", BLUE_LIGHT), ("#e8f2fb", BLUE)]):
+        y = i * 32
+        body += ('<rect x="0.5" y="%.1f" width="249" height="31" rx="4" fill="%s" stroke="%s"/>'
+                 % (y + 0.5, fill, stroke))
+        body += '<path d="M224 %d V%d" stroke="%s"/>' % (y + 6, y + 26, LINE)
+        body += ('<path d="M232 %d L237 %d L242 %d" fill="none" stroke="%s" stroke-width="2" '
+                 'stroke-linecap="round" stroke-linejoin="round"/>' % (y + 13, y + 18, y + 13, GREY if i == 0 else BLUE))
+    return svg(250, 96, body)
+
+
+# ---------------------------------------------------------------------------
 
 def pictures():
     """{path inside skin/: SVG text}"""
@@ -457,6 +495,9 @@ def pictures():
         "folderico.png": (folder_icon(), 24, 24),
         "round.png": (round_button(), 60, 20),
         "step_sel.png": (wizard_step(), 150, 44),
+        "iso_small.png": (iso_small(), 20, 20),
+        "iso_analyse.png": (iso_analyse(), 72, 72),
+        "combo.png": (combo_frame(), 250, 96),
     }
     for kind in ("desktop", "picture", "music", "qq", "document", "video"):
         made["backup_%s.png" % kind] = (option_icon(kind), 48, 48)

@@ -16,5 +16,8 @@ int RunNet(const std::string& command, const Arguments& args);
 int RunDownload(const Arguments& args);
 int RunUi(const Arguments& args);
 int RunBackupFiles(const Arguments& args);
+int RunWimInfo(const Arguments& args);
+// The image choice window for local ISO files (Windows builds).
+int RunIsoChoose(const Arguments& args);
 
 }  // namespace qnb::diag

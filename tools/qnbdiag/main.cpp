@@ -29,6 +29,9 @@ const char kUsage[] =
     "                              the reinstall's user-file backup into the workspace folder,\n"
     "                              each message to the wizard as a JSON line\n"
     "  ui COMMAND ...              drive the running programs' windows (qnbdiag ui for the commands)\n"
+    "  wim-info FILE               a WIM's header and images, as the image choice reads them\n"
+    "  iso-choose ISO... [--store] the image choice window for each ISO with the payload's tools;\n"
+    "                              --store records each choice in SETTING.JSON as the catalogue page does\n"
     "  http-get URL                print the body the HTTP client delivered\n"
     "  catalogue | getpe | update  one request of the service API, parsed, as JSON\n"
     "  report KIND                 send one usage report (1-7)\n"
@@ -69,6 +72,8 @@ int main(int argc, char** argv) {
     if (command == "ui") return qnb::diag::RunUi(args);
     if (command == "download") return qnb::diag::RunDownload(args);
     if (command == "backup-files") return qnb::diag::RunBackupFiles(args);
+    if (command == "wim-info") return qnb::diag::RunWimInfo(args);
+    if (command == "iso-choose") return qnb::diag::RunIsoChoose(args);
     if (int rc = qnb::diag::RunNet(command, args); rc >= 0) return rc;
     std::fputs(kUsage, stderr);
     return 2;

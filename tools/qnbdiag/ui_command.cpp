@@ -37,6 +37,7 @@ const char kUiUsage[] =
     "  click CLASS CONTROL            click a control as the mouse would\n"
     "  set-text CLASS CONTROL TEXT    give a control a text (as typed)\n"
     "  focus CLASS CONTROL            give a control the focus\n"
+    "  choose CLASS CONTROL INDEX     pick a combo box's item (from 0) as its list does\n"
     "  key CLASS KEY                  press a key (enter, esc, space, or a virtual-key number)\n"
     "  tick CLASS TIMER [COUNT]       fire a window timer COUNT times\n"
     "  hold-timers on|off             stop (or let run again) the programs' window timers\n"
@@ -194,6 +195,11 @@ int RunUi(const Arguments& args) {
     }
     if ((command == "click" || command == "focus") && n == 3) {
         request["control"] = args[2];
+        return Send(request, false);
+    }
+    if (command == "choose" && n == 4) {
+        request["control"] = args[2];
+        request["index"] = std::atoi(args[3].c_str());
         return Send(request, false);
     }
     if (command == "set-text" && n == 4) {

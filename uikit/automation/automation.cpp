@@ -1,5 +1,6 @@
 #include "uikit/automation/automation.h"
 
+#include "uikit/controls/combo.h"
 #include "uikit/controls/rich_edit.h"
 #include "uikit/core/container.h"
 
@@ -19,6 +20,11 @@ Json::Value DescribeControl(const CControlUI& control) {
     if (state.maximum != state.minimum) {
         j["min"] = state.minimum;
         j["max"] = state.maximum;
+    }
+    if (auto* combo = dynamic_cast<const CComboUI*>(&control)) {
+        Json::Value items(Json::arrayValue);
+        for (const std::string& item : combo->Items()) items.append(item);
+        j["items"] = items;
     }
     j["bkimage"] = state.bkimage;
     const Rect& rc = control.GetPos();
@@ -82,6 +88,12 @@ void Click(ControlTree& tree, const ClickTarget& target) {
 void SetText(CControlUI& control, const std::string& text) {
     control.SetText(text);
     if (auto* edit = dynamic_cast<CRichEditUI*>(&control)) edit->OnNativeTextChanged();
+}
+
+bool Choose(CControlUI& control, int index) {
+    auto* combo = dynamic_cast<CComboUI*>(&control);
+    if (!combo || !control.IsEnabled() || index < 0 || index >= combo->GetCount()) return false;
+    return combo->SelectItem(index, true);
 }
 
 }  // namespace uikit::automation

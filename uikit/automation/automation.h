@@ -12,7 +12,8 @@
 namespace uikit::automation {
 
 // One control and everything below it: name, type, text, visible, enabled,
-// checked (options), value (progress, tab, list, combo), bkimage, pos, children.
+// checked (options), value (progress, tab, list, combo), items (combo),
+// bkimage, pos, children.
 Json::Value DescribeControl(const CControlUI& control);
 Json::Value DescribeTree(const ControlTree& tree);
 
@@ -32,5 +33,9 @@ void Click(ControlTree& tree, const ClickTarget& target);
 
 // Sets the text as typed by the user (text boxes then report "textchanged").
 void SetText(CControlUI& control, const std::string& text);
+
+// Picks a combo box's item as its drop-down list does ("itemselect");
+// false for another control or an index it has not.
+bool Choose(CControlUI& control, int index);
 
 }  // namespace uikit::automation

@@ -53,5 +53,20 @@ TEST(Automation, ClicksOnlyWhatTheMouseCouldReach) {
         << "the disabled button took the click and did nothing";
 }
 
+TEST(Automation, ChoosesAComboItemAsItsListDoes) {
+    TestWindow w(R"(<Window size="200,100"><VerticalLayout>
+        <Combo name="c"><Item text="一"/><Item text="二"/></Combo>
+        <Label name="l"/>
+      </VerticalLayout></Window>)");
+    const Json::Value combo = DescribeTree(w.tree)["children"][0];
+    ASSERT_EQ(combo["items"].size(), 2u);
+    EXPECT_EQ(combo["items"][1].asString(), "二");
+    EXPECT_TRUE(Choose(*w.Find("c"), 1));
+    EXPECT_EQ(DescribeTree(w.tree)["children"][0]["value"].asInt(), 1);
+    EXPECT_EQ(w.log.entries.back(), "c:itemselect");
+    EXPECT_FALSE(Choose(*w.Find("c"), 2));
+    EXPECT_FALSE(Choose(*w.Find("l"), 0));
+}
+
 }  // namespace
 }  // namespace uikit::automation

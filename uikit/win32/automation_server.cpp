@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 #include "uikit/automation/automation.h"
+#include "uikit/controls/combo.h"
 #include "uikit/win32/framework.h"
 #include "uikit/win32/message_loop.h"
 #include "uikit/win32/window_impl_base.h"
@@ -155,6 +156,16 @@ void Execute(const Json::Value& request, Json::Value* reply, After* after) {
     }
     if (command == "focus") {
         window->Tree().SetFocus(control);
+        return;
+    }
+    if (command == "choose") {
+        int index = request["index"].asInt();
+        CComboUI* combo = dynamic_cast<CComboUI*>(control);
+        if (!combo || index < 0 || index >= combo->GetCount()) {
+            Fail(reply, name + " has no item " + std::to_string(index));
+            return;
+        }
+        *after = [control, index] { Choose(*control, index); };
         return;
     }
     Fail(reply, "unknown command " + command);
