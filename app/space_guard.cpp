@@ -1,6 +1,7 @@
 #include "app/space_guard.h"
 
 #include "platform/ascii.h"
+#include "platform/paths.h"
 
 namespace qnb {
 
@@ -40,7 +41,11 @@ Status RunSpaceGuard(JobControl& control, const AppContext& context, StoragePort
     const std::string workspace = context.WorkspacePath();
     const auto lookup = [&](const std::string& url) { return savePathOf ? savePathOf(url) : std::string(); };
     do {
-        SpaceGuardRound(storage, files, workspace, lookup(context.SelectedImageUrl()), lookup(context.PackageUrl()));
+        // A local image is copied into the workspace under its own name, not downloaded.
+        const HandoffValues handoff = context.Handoff();
+        const std::string image = handoff.localImage ? std::string(paths::FileName(handoff.imagePath))
+                                                     : lookup(context.SelectedImageUrl());
+        SpaceGuardRound(storage, files, workspace, image, lookup(context.PackageUrl()));
     } while (control.SleepFor(timing.period));
     return Status::Ok();
 }

@@ -38,8 +38,9 @@ struct SpaceGuardTiming {
 };
 
 // The job's work: waits until the context is ready, then runs a round every
-// period until stopped. The download names are those of the selected
-// catalogue image and of the preinstallation package.
+// period until stopped. The names kept are those of the selected catalogue
+// image's download (or, when a local image is chosen, the image's file name)
+// and of the preinstallation package's download.
 Status RunSpaceGuard(JobControl& control, const AppContext& context, StoragePort& storage, FileSystem& files,
                      const SavePathLookup& savePathOf, SpaceGuardTiming timing = {});
 

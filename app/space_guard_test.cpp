@@ -138,5 +138,25 @@ TEST_F(SpaceGuardTest, TheJobCleansEveryPeriodOnceTheContextIsReady) {
     EXPECT_EQ(Remaining().size(), 4u) << "a file that appeared meanwhile goes at the next round";
 }
 
+TEST_F(SpaceGuardTest, TheJobKeepsALocalImageAndItsCopyUnderWay) {
+    SetUpMachine(kGiB);
+    machine_->WriteFile(kWorkspace + "win7.iso", "moved in by the backup");
+    machine_->WriteFile(kWorkspace + "win7.iso.tmp4242_0", "being copied");
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files()));
+    context.SetLocalImage("E:\\images\\win7.iso");
+    test::ManualClock clock;
+    Job job("space guard", clock);
+    ASSERT_TRUE(job.Start([&](JobControl& control) {
+        return RunSpaceGuard(control, context, machine_->storage(), machine_->files(), nullptr);
+    }));
+    ASSERT_TRUE(clock.WaitForSleepers(1));
+    EXPECT_EQ(Remaining(), (std::vector<std::string>{"Download.json", "QNBReinstaller.exe", "SETTING.JSON",
+                                                     "win7.iso", "win7.iso.tmp4242_0", "系统备份"}));
+    context.SetImageFile("win7.iso");
+    ASSERT_TRUE(clock.Step(SpaceGuardTiming{}.period));
+    EXPECT_EQ(Remaining().size(), 6u) << "also once the settings name it in the workspace";
+}
+
 }  // namespace
 }  // namespace qnb

@@ -1,5 +1,6 @@
 #include "installer/installer_window_win32.h"
 
+#include "jobs/posted_text.h"
 #include "jobs/window_messages.h"
 
 #include <condition_variable>
@@ -84,8 +85,8 @@ void WindowInstallerOwner::PrepareRestore() { Post(window_, new Update{Update::k
 void WindowInstallerOwner::HandOverBackup() { Post(window_, new Update{Update::kHandOverBackup}); }
 
 void WindowInstallerOwner::FatalError(const std::string& text) {
-    uintptr_t heapText = NewMessageText(text);
-    if (!PostMessageW(window_, WM_FATAL_ERROR, heapText, 0)) TakeMessageText(heapText);
+    uintptr_t heapText = NewPostedText(text);
+    if (!PostMessageW(window_, WM_FATAL_ERROR, heapText, 0)) DropPostedText(heapText);
 }
 
 int WindowInstallerOwner::Ask(int kind, const std::string& caption, const std::string& text, const StopToken& stop,
@@ -147,7 +148,7 @@ bool HandleInstallerMessage(UINT message, WPARAM wParam, LPARAM lParam, Installe
         return true;
     }
     if (message == WM_FATAL_ERROR) {
-        window.ShowFatalError(TakeMessageText(wParam));
+        window.ShowFatalError(TakePostedText(wParam));
         return true;
     }
     return false;

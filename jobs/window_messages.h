@@ -4,9 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <string>
-#include <string_view>
 
 namespace qnb {
 
@@ -39,21 +36,7 @@ enum JobEvent : uint32_t {
 };
 
 // The heap text a message carries (WM_BACKUP_STATUS, WM_BACKUP_FILE_ERROR,
-// WM_FATAL_ERROR): made by the sender, owned and freed by the receiver. A
-// sender whose post failed takes it back with TakeMessageText.
-inline uintptr_t NewMessageText(std::string_view text) {
-    char* copy = new char[text.size() + 1];
-    std::memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
-    return reinterpret_cast<uintptr_t>(copy);
-}
-inline std::string TakeMessageText(uintptr_t param) {
-    char* owned = reinterpret_cast<char*>(param);
-    if (!owned) return {};
-    std::string text(owned);
-    delete[] owned;
-    return text;
-}
+// WM_FATAL_ERROR) is made and taken back with jobs/posted_text.h.
 
 static_assert(WM_BACKUP_STATUS == 1124 && WM_BACKUP_FILE_ERROR == 1125 && WM_STAGE_DONE == 1126 &&
               WM_FATAL_ERROR == 1128);

@@ -25,12 +25,28 @@ constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr uint32_t kFileAttributeNormal = 0x80;  // none of the others
 constexpr uint32_t kFileAttributeReparsePoint = 0x400;  // a junction or symbolic link: never walk into it
 
+// Reparse tags (winnt.h's IO_REPARSE_TAG_*): a tag with the name-surrogate
+// bit names another place; the others keep their data here (cloud
+// placeholders, deduplicated files).
+constexpr uint32_t kReparseTagMountPoint = 0xA0000003;  // a junction or mounted volume
+constexpr uint32_t kReparseTagSymlink = 0xA000000C;
+constexpr uint32_t kReparseTagNameSurrogate = 0x20000000;
+
 struct DirectoryEntry {
     std::string name;            // UTF-8, without the folder
     uint32_t attributes;         // Win32 file attributes, reparse points as Windows reports them
     uint64_t size = 0;           // bytes; 0 for folders
     uint64_t lastWriteTime = 0;  // FILETIME: 100-ns ticks since 1601-01-01 UTC
+    uint32_t reparseTag = 0;     // with kFileAttributeReparsePoint: its kind; 0 when not known
 };
+
+// An entry that leads somewhere else: a junction, symbolic link or mount
+// point, or a reparse point of unknown kind. Walks never follow one (a
+// link back into its own tree would repeat it until paths overflow).
+inline bool IsLink(const DirectoryEntry& entry) {
+    if (!(entry.attributes & kFileAttributeReparsePoint)) return false;
+    return entry.reparseTag == 0 || (entry.reparseTag & kReparseTagNameSurrogate) != 0;
+}
 
 // What a path is, not following a final junction or symbolic link.
 struct FileFacts {
@@ -73,6 +89,10 @@ public:
     // junction or symbolic link is listed with kFileAttributeReparsePoint
     // and never entered.
     virtual std::vector<DirectoryEntry> list(const std::string& folder) = 0;
+    // The same listing, or why the folder could not be listed (a missing
+    // folder: ERROR_PATH_NOT_FOUND). The default, for twins that know no
+    // codes, never fails.
+    virtual Result<std::vector<DirectoryEntry>> listFolder(const std::string& folder) { return list(folder); }
     // DeleteFile.
     virtual bool deleteFile(const std::string& path) = 0;
 

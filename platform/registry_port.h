@@ -17,6 +17,8 @@ enum class RegistryRoot { kLocalMachine, kCurrentUser };
 class RegistryPort {
 public:
     virtual ~RegistryPort() = default;
+    // The key opens for reading (a key without values counts).
+    virtual Status OpenKey(RegistryRoot root, const std::string& key) = 0;
     // REG_SZ or REG_EXPAND_SZ (unexpanded), UTF-8, up to its first NUL.
     virtual Result<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& value) = 0;
     // REG_DWORD.

@@ -6,7 +6,7 @@ private X server with a compositing manager (so that drop shadows blend).
 The main window runs on a simulated machine; security products are made to
 look installed through the registry keys their detectors read; the windows
 that only later flows open (the restart countdown, the lost-file message)
-are opened by qnb_ui_gallery.
+and the reinstall wizard's backup-file page are opened by qnb_ui_gallery.
 """
 
 import argparse
@@ -51,9 +51,9 @@ def shot(session, name, out, what, message=False):
     print("  %s" % os.path.relpath(path))
 
 
-def gallery(session, box, build, *args):
+def gallery(session, box, build, *args, env=None):
     program = os.path.join(build, "testbed", "qnb_ui_gallery.exe")
-    return subprocess.Popen(["wine", program, *args], env=box.env, stdout=subprocess.DEVNULL,
+    return subprocess.Popen(["wine", program, *args], env=dict(box.env, **(env or {})), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
 
 
@@ -129,6 +129,28 @@ def take(build, out):
         shot(session, "error.png", out, "LostFile")
         session.click("LostFile", "btn_ok")
         error.wait(timeout=30)
+
+        # The reinstall wizard's backup-file page, on the installed Windows and in the environment.
+        with MachineDrives(box, machine_path("one-disk-c-d")) as drives:
+            page = gallery(session, box, build, "backupfile", "C:\\Users\\Public\\Pictures",
+                           "C:\\工作资料\\2024 项目", "C:\\Users\\Public\\Pictures", env=drives.env())
+            session.wait("installdlg")
+            for option in ("check_desktop", "check_picture", "check_document", "check_qqchatlog"):
+                session.click("installdlg", option)
+            time.sleep(0.3)
+            shot(session, "backup-page.png", out, "installdlg")
+            session.click("installdlg", "btn_close")
+            page.wait(timeout=30)
+        with MachineDrives(box, machine_path("pe-win7-x64"), extra=["X"]) as drives:
+            page = gallery(session, box, build, "backupfile", env=drives.env())
+            session.wait("installdlg")
+            session.click("installdlg", "check_desktop")
+            session.wait_message("提示")
+            time.sleep(0.3)
+            shot(session, "backup-page-pe.png", out, "installdlg")
+            session.answer("提示", "ok")
+            session.click("installdlg", "btn_close")
+            page.wait(timeout=30)
 
         countdown = gallery(session, box, build, "countdown")
         session.wait("showpicture")

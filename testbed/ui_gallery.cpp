@@ -2,7 +2,11 @@
 // the windows that use them would (the demo's screenshots, by hand).
 //
 //   qnb_ui_gallery countdown | picture PATH | error MESSAGE | guide | notice
+//                  | backupfile [FOLDER...]
 //
+// backupfile shows the reinstall wizard's backup-file page with FOLDER rows
+// in its list, on the machine QNB_SIM_MACHINE describes (the real one
+// without it).
 // MESSAGE may hold "\r\n" as the two characters backslash-r backslash-n.
 // The exit code is the window's result.
 #include "app/app_context.h"
@@ -13,6 +17,10 @@
 #include "ui/security_probe_win32.h"
 #include "ui/show_picture_dlg.h"
 #include "ui/waring_dlg.h"
+#include "ui/window_styles.h"
+#include "ui/wizard/folder_picker_win32.h"
+#include "ui/wizard/test_support/backup_page_host_win32.h"
+#include "platform/sim/sim_machine.h"
 #include "uikit/win32/framework.h"
 
 #include <windows.h>
@@ -58,6 +66,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (window == "notice") {
         CWaring::Run(nullptr, context, detector);
         return 1;
+    }
+    if (window == "backupfile") {
+        std::string error;
+        static std::unique_ptr<qnb::Machine> machine = qnb::sim::OpenMachineFromEnvironment(&error);
+        if (!machine) return 2;
+        static qnb::AppContext pageContext;
+        pageContext.Initialise(machine->storage(), machine->system(), machine->files());
+        static ShellFolderPicker picker;
+        test::BackupPageHost page(pageContext, SystemDesktop(), picker);
+        if (!page.Create(nullptr, "重装 - Tessaly重装助手", kPopupStyle, kAppWindowExStyle)) return 2;
+        for (size_t i = 1; i < args.size(); ++i) page.Page().FolderList()->AddFolder(args[i]);
+        page.CenterWindow();
+        return static_cast<int>(page.ShowModal());
     }
     return 2;
 }

@@ -3,9 +3,12 @@
 // kind they expect), name only pictures the skin has, and use font ids
 // that mean one font in every window.
 #include "ui/guide_steps.h"
+#include "ui/wizard/folder_list.h"
 #include "ui/xprogress.h"
 #include "uikit/core/attribute_values.h"
 #include "uikit/core/builder.h"
+#include "uikit/core/container.h"
+#include "uikit/core/control_tree.h"
 #include "uikit/core/layout_document.h"
 #include "uikit/core/skin_store.h"
 
@@ -69,7 +72,9 @@ bool ReadWindow(SourceSkin& skin, const std::string& file, uikit::LayoutDocument
 class ProgramControls : public uikit::IControlFactory {
 public:
     std::unique_ptr<uikit::CControlUI> CreateControl(std::string_view tag) override {
-        return tag == CXProgressUI::kElement ? std::make_unique<CXProgressUI>() : nullptr;
+        if (tag == CXProgressUI::kElement) return std::make_unique<CXProgressUI>();
+        if (CFolderList::IsElement(tag)) return std::make_unique<CFolderList>();
+        return nullptr;
     }
 };
 
@@ -111,6 +116,18 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
           {"guide_step", "Container"}, {"btn_next", "Button"}, {"btn_close", "Button"}, {"begin", "Button"},
           {"option_360safe", "Option"}, {"option_360sd", "Option"}, {"option_definder", "Option"},
           {"option_qqpcmgr", "Option"}, {"option_duba", "Option"}}},
+        {"InstallDlg.xml",
+         {{"btn_close", "Button"}, {"btn_minsize", "Button"}, {"title", "Label"}, {"option_hardware", "Option"},
+          {"option_system", "Option"}, {"option_backupfile", "Option"}, {"option_download", "Option"},
+          {"option_reboot", "Option"}, {"install_main_tab", "TabLayout"}, {"tab_hardware", "Container"},
+          {"tab_system", "Container"}, {"tab_soft", "Container"}, {"tab_backupfile", "Container"},
+          {"tab_install", "Container"}, {"check_desktop", "CheckBox"}, {"check_picture", "CheckBox"},
+          {"check_music", "CheckBox"}, {"check_qqchatlog", "CheckBox"}, {"check_document", "CheckBox"},
+          {"check_video", "CheckBox"}, {"folder_list", "FolderList"}, {"btn_add_folder", "Button"},
+          {"right_list", "VerticalLayout"}, {"install_tip", "Control"}, {"btn_back", "Button"},
+          {"btn_next", "Button"}}},
+        {"folderlist.xml",
+         {{"itemicon", "Label"}, {"folderpath", "Label"}, {"delete", "Button"}}},
         {"isoinfo.xml", {{"iso_info_tab", "TabLayout"}, {"combo_image", "Combo"}, {"ok", "Button"}}},
     };
     std::set<std::string> pictures = SkinPictures();
@@ -146,6 +163,23 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
         if (name != uikit::kSharedStylesFile) layouts.insert(name);
     }
     EXPECT_EQ(checked, layouts) << "every layout of the skin is a window's, checked here";
+}
+
+TEST(SkinLayouts, TheWizardsPagesSitAtTheirTabIndexes) {
+    SourceSkin skin;
+    uikit::LayoutDocument document;
+    std::string error;
+    ASSERT_TRUE(ReadWindow(skin, "InstallDlg.xml", &document, &error)) << error;
+    ProgramControls factory;
+    uikit::CDialogBuilder builder(document.defaults, &factory);
+    std::unique_ptr<uikit::CControlUI> root = builder.Build(document.root);
+    auto* tab = dynamic_cast<uikit::CContainerUI*>(uikit::ControlTree::FindIn(root.get(), "install_main_tab"));
+    ASSERT_NE(tab, nullptr);
+    std::vector<std::string> pages;
+    for (int i = 0; i < tab->GetCount(); ++i) pages.push_back(tab->GetItemAt(i)->GetName());
+    EXPECT_EQ(pages, (std::vector<std::string>{"tab_hardware", "tab_system", "tab_soft", "tab_backupfile",
+                                               "tab_install"}));
+    EXPECT_EQ(tab->GetItemAt(3)->GetVirtualWnd(), "tab_backupfile");
 }
 
 using FontUses = std::vector<std::pair<std::string, std::string>>;  // where, the font attribute's value

@@ -29,6 +29,27 @@ void FakeRegistry::SetNumber(RegistryRoot root, const std::string& key, const st
     values_[PlaceOf(root, key, value)] = data;
 }
 
+void FakeRegistry::AddKey(RegistryRoot root, const std::string& key) {
+    std::lock_guard lock(mutex_);
+    keys_.emplace(root, Lower(key));
+}
+
+Status FakeRegistry::OpenKey(RegistryRoot root, const std::string& key) {
+    std::lock_guard lock(mutex_);
+    const std::string lower = Lower(key);
+    // A key exists when it was added, holds a value, or has a sub-key that does.
+    auto holds = [&](RegistryRoot r, const std::string& k) {
+        return r == root && (k == lower || k.compare(0, lower.size() + 1, lower + "\\") == 0);
+    };
+    for (const auto& [r, k] : keys_) {
+        if (holds(r, k)) return {};
+    }
+    for (const auto& [place, data] : values_) {
+        if (holds(std::get<0>(place), std::get<1>(place))) return {};
+    }
+    return Failure{"open registry key", RegistryPlace(root, key, ""), errors::kFileNotFound};
+}
+
 Result<std::string> FakeRegistry::ReadString(RegistryRoot root, const std::string& key, const std::string& value) {
     std::lock_guard lock(mutex_);
     auto it = values_.find(PlaceOf(root, key, value));

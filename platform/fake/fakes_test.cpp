@@ -178,6 +178,30 @@ TEST(FakeRegistry, ReadsWhatWasSetWithoutRegardToCase) {
     }
 }
 
+TEST(FakeRegistry, AKeyExistsWithItsValuesOrItsSubKeys) {
+    FakeRegistry registry;
+    registry.SetString(RegistryRoot::kLocalMachine, "SOFTWARE\\Tencent\\QQ2009", "Install", "C:\\QQ");
+    registry.AddKey(RegistryRoot::kCurrentUser, "Software\\Empty");
+    struct Case {
+        RegistryRoot root;
+        const char* key;
+        bool exists;
+    };
+    const Case cases[] = {
+        {RegistryRoot::kLocalMachine, "software\\tencent\\qq2009", true},
+        {RegistryRoot::kLocalMachine, "SOFTWARE\\Tencent", true},
+        {RegistryRoot::kLocalMachine, "SOFTWARE\\Tenc", false},
+        {RegistryRoot::kLocalMachine, "SOFTWARE\\Tencent\\QQ2009\\Deeper", false},
+        {RegistryRoot::kCurrentUser, "SOFTWARE\\Tencent\\QQ2009", false},
+        {RegistryRoot::kCurrentUser, "Software\\Empty", true},
+    };
+    for (const Case& c : cases) {
+        Status opened = registry.OpenKey(c.root, c.key);
+        EXPECT_EQ(opened.ok(), c.exists) << c.key;
+        if (!opened) EXPECT_EQ(opened.failure().code, errors::kFileNotFound) << c.key;
+    }
+}
+
 TEST(FakeShellFolders, GivesTheSetPathsWithoutATrailingBackslash) {
     FakeShellFolders folders;
     folders.Set(ShellFolder::kDesktop, "C:\\Users\\me\\Desktop\\");

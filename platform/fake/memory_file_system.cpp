@@ -170,11 +170,17 @@ bool MemoryFileSystem::writeFile(const std::string& path, std::string_view data)
 }
 
 std::vector<DirectoryEntry> MemoryFileSystem::list(const std::string& folder) {
+    Result<std::vector<DirectoryEntry>> entries = listFolder(folder);
+    return entries ? std::move(*entries) : std::vector<DirectoryEntry>();
+}
+
+Result<std::vector<DirectoryEntry>> MemoryFileSystem::listFolder(const std::string& folder) {
     std::lock_guard lock(mutex_);
     std::vector<DirectoryEntry> entries;
     std::string n = Normalise(folder);
     const Node* self = Find(n);
-    if (!self || !self->folder) return entries;
+    if (!self) return Failure{"list folder", folder, errors::kPathNotFound};
+    if (!self->folder) return Failure{"list folder", folder, errors::kDirectory};
     if (!IsRoot(n)) {
         entries.push_back({".", kFileAttributeDirectory, 0, self->written});
         entries.push_back({"..", kFileAttributeDirectory, 0, self->written});

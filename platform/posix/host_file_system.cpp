@@ -148,10 +148,20 @@ bool HostFileSystem::writeFile(const std::string& path, std::string_view data) {
 }
 
 std::vector<DirectoryEntry> HostFileSystem::list(const std::string& folder) {
+    Result<std::vector<DirectoryEntry>> entries = listFolder(folder);
+    return entries ? std::move(*entries) : std::vector<DirectoryEntry>();
+}
+
+Result<std::vector<DirectoryEntry>> HostFileSystem::listFolder(const std::string& folder) {
     std::vector<DirectoryEntry> entries;
     std::string host = HostPath(folder);
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
     DIR* dir = ::opendir(host.c_str());
-    if (!dir) return entries;
+    if (!dir) {
+        // Windows names a missing folder of the pattern a missing path.
+        uint32_t code = errno == ENOENT || errno == ENOTDIR ? errors::kPathNotFound : WindowsCode(errno, host);
+        return Failure{"list folder", folder, code};
+    }
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         std::string child = host + "/" + name;
@@ -160,6 +170,7 @@ std::vector<DirectoryEntry> HostFileSystem::list(const std::string& folder) {
         DirectoryEntry entry{name, AttributesOf(st, child)};
         entry.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
         entry.lastWriteTime = Ticks(st.st_mtim);
+        if (S_ISLNK(st.st_mode)) entry.reparseTag = kReparseTagSymlink;
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
@@ -211,22 +222,36 @@ Status HostFileSystem::copyFile(const std::string& from, const std::string& to, 
     const uint64_t total = static_cast<uint64_t>(st.st_size);
     uint64_t done = 0;
     if (progress && !progress(done, total)) return fail(errors::kRequestAborted);
-    std::vector<char> buffer(1 << 20);
+    // In the kernel, in pieces that report progress, as CopyFileEx copies;
+    // through a buffer where the file systems cannot (another device, an old kernel).
+    bool inKernel = true;
+    std::vector<char> buffer;
     while (true) {
-        ssize_t n = ::read(in, buffer.data(), buffer.size());
+        ssize_t n;
+        if (inKernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, 4u << 20, 0);
+            if (n < 0 && done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            if (buffer.empty()) buffer.resize(1 << 20);
+            n = ::read(in, buffer.data(), buffer.size());
+            if (n > 0 && !WriteAll(out, std::string_view(buffer.data(), static_cast<size_t>(n)))) {
+                return fail(WindowsCode(errno, temporary));
+            }
+        }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return fail(WindowsCode(errno, source));
         if (n == 0) break;
-        if (!WriteAll(out, std::string_view(buffer.data(), static_cast<size_t>(n)))) {
-            return fail(WindowsCode(errno, temporary));
-        }
         done += static_cast<uint64_t>(n);
         if (progress && !progress(done, total)) return fail(errors::kRequestAborted);
     }
-    // The copy keeps the source's last-write time, as CopyFileEx does.
+    // The copy keeps the source's last-write time, as CopyFileEx does. Like
+    // CopyFileEx it is not flushed: files that must survive a power cut are
+    // written with writeFile.
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(out, times);
-    if (::fsync(out) != 0) return fail(WindowsCode(errno, temporary));
     outOpen = false;
     if (::close(out) != 0) return fail(WindowsCode(errno, temporary));
     if (replace) {

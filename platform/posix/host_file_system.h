@@ -22,6 +22,7 @@ public:
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFile(const std::string& path, std::string_view data) override;
     std::vector<DirectoryEntry> list(const std::string& folder) override;
+    Result<std::vector<DirectoryEntry>> listFolder(const std::string& folder) override;
     bool deleteFile(const std::string& path) override;
     Result<FileFacts> facts(const std::string& path) override;
     Status copyFile(const std::string& from, const std::string& to, const CopyProgress& progress,

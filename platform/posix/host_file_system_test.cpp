@@ -46,6 +46,8 @@ TEST(HostFileSystem, LinksAreReparsePointsThatAreNotFollowed) {
     EXPECT_EQ(entries["loop"].attributes, folderLink);
     EXPECT_EQ(entries["link.txt"].attributes, kFileAttributeArchive | kFileAttributeReparsePoint);
     EXPECT_EQ(entries["link.txt"].size, 0u) << "the link's size, not its target's";
+    for (const char* link : {"junction", "loop", "link.txt"}) EXPECT_TRUE(IsLink(entries[link])) << link;
+    EXPECT_FALSE(IsLink(entries["."]));
 
     Result<FileFacts> facts = files.facts("T:\\work\\junction");
     ASSERT_TRUE(facts);

@@ -76,6 +76,11 @@ TEST_P(FileSystemContract, AListingGivesNamesSizesAndTimes) {
     }
     EXPECT_EQ(names, (std::set<std::string>{".", "..", "one.txt", "sub"}));
     EXPECT_TRUE(files().list(At("missing\\")).empty());
+    Result<std::vector<DirectoryEntry>> listed = files().listFolder(At("sub"));
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->size(), 2u) << "only . and ..";
+    EXPECT_EQ(CodeOf(files().listFolder(At("missing"))), errors::kPathNotFound);
+    EXPECT_EQ(CodeOf(files().listFolder(At("missing\\deeper\\"))), errors::kPathNotFound);
 }
 
 TEST_P(FileSystemContract, ACopyReportsItsProgressToTheEnd) {

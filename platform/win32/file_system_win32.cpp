@@ -21,6 +21,9 @@ static_assert(errors::kFileNotFound == ERROR_FILE_NOT_FOUND && errors::kPathNotF
               errors::kDirectory == ERROR_DIRECTORY && errors::kRequestAborted == ERROR_REQUEST_ABORTED &&
               errors::kDatatypeMismatch == ERROR_DATATYPE_MISMATCH &&
               errors::kHresultFileNotFound == static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+static_assert(kReparseTagMountPoint == IO_REPARSE_TAG_MOUNT_POINT && kReparseTagSymlink == IO_REPARSE_TAG_SYMLINK &&
+              IsReparseTagNameSurrogate(kReparseTagNameSurrogate) == kReparseTagNameSurrogate &&
+              !IsReparseTagNameSurrogate(0x9000001A) /* a cloud file's placeholder */);
 static_assert(kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY && kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
               kFileAttributeArchive == FILE_ATTRIBUTE_ARCHIVE && kFileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT &&
               kFileAttributeHidden == FILE_ATTRIBUTE_HIDDEN && kFileAttributeSystem == FILE_ATTRIBUTE_SYSTEM &&
@@ -132,17 +135,34 @@ bool Win32FileSystem::writeFile(const std::string& path, std::string_view data) 
 }
 
 std::vector<DirectoryEntry> Win32FileSystem::list(const std::string& folder) {
+    Result<std::vector<DirectoryEntry>> entries = listFolder(folder);
+    return entries ? std::move(*entries) : std::vector<DirectoryEntry>();
+}
+
+Result<std::vector<DirectoryEntry>> Win32FileSystem::listFolder(const std::string& folder) {
     std::vector<DirectoryEntry> entries;
     std::string pattern = folder;
     if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    std::wstring wide = WidePath(pattern + "*");
     WIN32_FIND_DATAW data;
+    // Without the short names and in larger batches, which Windows 7 and
+    // later understand; earlier ones refuse the flags and get the plain call.
+    UniqueFindFile find(FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
+    if (!find && GetLastError() == ERROR_INVALID_PARAMETER) {
+        find.reset(FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0));
+    }
+    if (!find) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return entries;  // a root with nothing in it
+        return Failure{"list folder", folder, error};
+    }
     // FindFirstFile reports a junction or link as it is and does not enter it.
-    UniqueFindFile find(FindFirstFileW(WidePath(pattern + "*").c_str(), &data));
-    if (!find) return entries;
     do {
         DirectoryEntry entry{text::Narrow(data.cFileName), data.dwFileAttributes};
         entry.size = Size(data.nFileSizeHigh, data.nFileSizeLow);
         entry.lastWriteTime = Ticks(data.ftLastWriteTime);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entry.reparseTag = data.dwReserved0;
         entries.push_back(std::move(entry));
     } while (FindNextFileW(find.get(), &data));
     return entries;

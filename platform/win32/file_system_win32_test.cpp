@@ -110,11 +110,13 @@ TEST(Win32FileSystem, AJunctionIsListedAsAReparsePoint) {
     std::string folder = "Z:" + std::string(QNB_LINK_FIXTURE) + "\\";
     for (char& c : folder) c = c == '/' ? '\\' : c;
     Win32FileSystem files;
-    std::map<std::string, uint32_t> attributes;
-    for (const DirectoryEntry& e : files.list(folder)) attributes[e.name] = e.attributes;
+    std::map<std::string, DirectoryEntry> entries;
+    for (const DirectoryEntry& e : files.list(folder)) entries[e.name] = e;
     const uint32_t kind = kFileAttributeDirectory | kFileAttributeReparsePoint;
-    EXPECT_EQ(attributes["junction"] & kind, kind);
-    EXPECT_EQ(attributes["real"] & kind, kFileAttributeDirectory);
+    EXPECT_EQ(entries["junction"].attributes & kind, kind);
+    EXPECT_EQ(entries["real"].attributes & kind, kFileAttributeDirectory);
+    EXPECT_TRUE(IsLink(entries["junction"])) << std::hex << entries["junction"].reparseTag;
+    EXPECT_FALSE(IsLink(entries["real"]));
     Result<FileFacts> facts = files.facts(folder + "junction");
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->attributes & kind, kind);

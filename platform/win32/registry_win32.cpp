@@ -10,6 +10,8 @@ namespace qnb::win32 {
 
 namespace {
 
+HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
 struct RawValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
@@ -20,8 +22,7 @@ Result<RawValue> ReadRaw(RegistryRoot root, const std::string& key, const std::s
         return Failure{"read registry value", RegistryPlace(root, key, value), static_cast<uint32_t>(status)};
     };
     HKEY opened = nullptr;
-    LONG status = RegOpenKeyExW(root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                                text::Wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened);
+    LONG status = RegOpenKeyExW(RootKey(root), text::Wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened);
     if (status != ERROR_SUCCESS) return fail(status);
     UniqueRegistryKey owner(opened);
     std::wstring name = text::Wide(value);
@@ -45,6 +46,14 @@ Result<RawValue> ReadRaw(RegistryRoot root, const std::string& key, const std::s
 }
 
 }  // namespace
+
+Status Win32Registry::OpenKey(RegistryRoot root, const std::string& key) {
+    HKEY opened = nullptr;
+    LONG status = RegOpenKeyExW(RootKey(root), text::Wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened);
+    if (status != ERROR_SUCCESS) return Failure{"open registry key", RegistryPlace(root, key, ""), static_cast<uint32_t>(status)};
+    RegCloseKey(opened);
+    return {};
+}
 
 Result<std::string> Win32Registry::ReadString(RegistryRoot root, const std::string& key, const std::string& value) {
     Result<RawValue> raw = ReadRaw(root, key, value);

@@ -8,6 +8,7 @@ namespace qnb::win32 {
 
 class Win32Registry : public RegistryPort {
 public:
+    Status OpenKey(RegistryRoot root, const std::string& key) override;
     Result<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& value) override;
     Result<uint32_t> ReadNumber(RegistryRoot root, const std::string& key, const std::string& value) override;
 };

@@ -103,6 +103,14 @@ TEST_F(Win32RegistryTest, NumbersAndWhatIsNotThere) {
     }
 }
 
+TEST_F(Win32RegistryTest, AKeyOpensWithoutValues) {
+    EXPECT_TRUE(registry.OpenKey(RegistryRoot::kCurrentUser, kKey)) << "no values in it yet";
+    Status missing = registry.OpenKey(RegistryRoot::kCurrentUser, "Software\\QnbTests\\Missing");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.failure().code, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(missing.failure().where, "HKCU\\Software\\QnbTests\\Missing\\");
+}
+
 TEST_F(Win32RegistryTest, TheMachineRootIsHklm) {
     Result<std::string> root =
         registry.ReadString(RegistryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot");

@@ -357,6 +357,78 @@ def defender_steps():
     ]
 
 
+
+# ---------------------------------------------------------------------------
+# The backup-file page: the six options' pictures (48x48), the check box
+# (off, off hot, on, on hot; 16x16 each), the folder list's folder and its
+# round delete button (normal, hot, pushed; 20x20 each).
+
+def option_icon(kind):
+    body = '<circle cx="24" cy="24" r="23" fill="#eaf3fb"/>'
+    if kind == "desktop":
+        body += ('<rect x="11" y="13" width="26" height="18" rx="2.5" fill="none" stroke="%s" stroke-width="2.4"/>'
+                 '<path d="M20 35H28M24 31V35" stroke="%s" stroke-width="2.4" stroke-linecap="round"/>'
+                 '<rect x="15" y="17" width="5" height="4" rx="1" fill="%s"/><rect x="15" y="23" width="5" height="4" '
+                 'rx="1" fill="%s"/>' % (BLUE, BLUE, GREEN, BLUE_LIGHT))
+    elif kind == "picture":
+        body += ('<rect x="11" y="13" width="26" height="22" rx="3" fill="none" stroke="%s" stroke-width="2.4"/>'
+                 '<circle cx="18.5" cy="20" r="2.6" fill="%s"/><path d="M13 32L21 25L26 29L30 25L35 30V32Z" '
+                 'fill="%s"/>' % (BLUE, GREEN, BLUE_LIGHT))
+    elif kind == "music":
+        body += ('<path d="M20 31V15L34 12V28" fill="none" stroke="%s" stroke-width="2.4" stroke-linejoin="round"/>'
+                 '<ellipse cx="16.5" cy="31.5" rx="4" ry="3.3" fill="%s"/><ellipse cx="30.5" cy="28.5" rx="4" ry="3.3" '
+                 'fill="%s"/>' % (BLUE, BLUE, GREEN))
+    elif kind == "qq":
+        body += ('<path d="M12 14H36A2.5 2.5 0 0 1 38.5 16.5V28.5A2.5 2.5 0 0 1 36 31H22L15 36V31H12A2.5 2.5 0 0 1 '
+                 '9.5 28.5V16.5A2.5 2.5 0 0 1 12 14Z" fill="none" stroke="%s" stroke-width="2.4" '
+                 'stroke-linejoin="round"/><circle cx="18" cy="22.5" r="1.8" fill="%s"/><circle cx="24" cy="22.5" '
+                 'r="1.8" fill="%s"/><circle cx="30" cy="22.5" r="1.8" fill="%s"/>' % (BLUE, GREEN, GREEN, GREEN))
+    elif kind == "document":
+        body += ('<path d="M15 10H28L35 17V37A1.5 1.5 0 0 1 33.5 38.5H15A1.5 1.5 0 0 1 13.5 37V11.5A1.5 1.5 0 0 1 '
+                 '15 10Z" fill="none" stroke="%s" stroke-width="2.4" stroke-linejoin="round"/><path d="M28 10V17H35" '
+                 'fill="none" stroke="%s" stroke-width="2.4" stroke-linejoin="round"/><path d="M18.5 24H30M18.5 29H30M18.5 '
+                 '34H25" stroke="%s" stroke-width="2.2" stroke-linecap="round"/>' % (BLUE, BLUE, GREEN))
+    elif kind == "video":
+        body += ('<rect x="9.5" y="15" width="21" height="18" rx="3" fill="none" stroke="%s" stroke-width="2.4"/>'
+                 '<path d="M30.5 21L38.5 16.5V31.5L30.5 27Z" fill="none" stroke="%s" stroke-width="2.4" '
+                 'stroke-linejoin="round"/><path d="M17 19.5V28.5L24 24Z" fill="%s"/>' % (BLUE, BLUE, GREEN))
+    return svg(48, 48, body)
+
+
+def check_box():
+    cells = []
+    for i, (on, hot) in enumerate([(False, False), (False, True), (True, False), (True, True)]):
+        cell = '<g transform="translate(%d,0)">' % (i * 16)
+        if on:
+            cell += ('<rect x="1" y="1" width="14" height="14" rx="3" fill="%s"/><path d="M4.2 8.2L6.9 10.9L11.9 5.4" '
+                     'fill="none" stroke="#fff" stroke-width="1.9" stroke-linecap="round" stroke-linejoin="round"/>'
+                     % (BLUE_LIGHT if hot else BLUE))
+        else:
+            cell += ('<rect x="1.5" y="1.5" width="13" height="13" rx="2.5" fill="#fff" stroke="%s" stroke-width="1.3"/>'
+                     % (BLUE if hot else "#9aa6b2"))
+        cells.append(cell + "</g>")
+    return svg(64, 16, "".join(cells))
+
+
+def folder_icon():
+    return svg(24, 24, '<path d="M2.5 6A1.5 1.5 0 0 1 4 4.5H9.5L11.5 7H20A1.5 1.5 0 0 1 21.5 8.5V18.5A1.5 1.5 0 0 1 '
+                       '20 20H4A1.5 1.5 0 0 1 2.5 18.5Z" fill="#ffc94d"/><path d="M2.5 9.5H21.5V18.5A1.5 1.5 0 0 1 '
+                       '20 20H4A1.5 1.5 0 0 1 2.5 18.5Z" fill="#ffb020"/>')
+
+
+def wizard_step():
+    """The wizard's current step in its left column: a light band with a bar."""
+    return svg(150, 44, '<rect width="150" height="44" fill="#e3effa"/><rect width="4" height="44" fill="%s"/>' % BLUE)
+
+
+def round_button():
+    cells = []
+    for i, (back, cross) in enumerate([("#e6ebf0", "#8a95a1"), ("#e5484d", "#ffffff"), ("#c93a3f", "#ffffff")]):
+        cells.append('<g transform="translate(%d,0)"><circle cx="10" cy="10" r="9" fill="%s"/>'
+                     '<path d="M6.8 6.8L13.2 13.2M13.2 6.8L6.8 13.2" stroke="%s" stroke-width="1.8" '
+                     'stroke-linecap="round"/></g>' % (i * 20, back, cross))
+    return svg(60, 20, "".join(cells))
+
 # ---------------------------------------------------------------------------
 # The image choice for a local ISO: a disc, the disc under a magnifier
 # while it is analysed, and the combo box's frame with its arrow in three
@@ -419,10 +491,16 @@ def pictures():
         "guide_banner.png": (guide_banner(), 600, 64),
         "safe_frame.png": (option_frame(False), 100, 110),
         "safe_frame_sel.png": (option_frame(True), 100, 110),
+        "checkbox.png": (check_box(), 64, 16),
+        "folderico.png": (folder_icon(), 24, 24),
+        "round.png": (round_button(), 60, 20),
+        "step_sel.png": (wizard_step(), 150, 44),
         "iso_small.png": (iso_small(), 20, 20),
         "iso_analyse.png": (iso_analyse(), 72, 72),
         "combo.png": (combo_frame(), 250, 96),
     }
+    for kind in ("desktop", "picture", "music", "qq", "document", "video"):
+        made["backup_%s.png" % kind] = (option_icon(kind), 48, 48)
     for name in PRODUCTS:
         made[name + ".png"] = (product_badge(name), 100, 110)
     for key in TRAY_PRODUCTS:

@@ -15,6 +15,7 @@ int RunPayload(const Arguments& args);
 int RunNet(const std::string& command, const Arguments& args);
 int RunDownload(const Arguments& args);
 int RunUi(const Arguments& args);
+int RunBackupFiles(const Arguments& args);
 int RunWimInfo(const Arguments& args);
 // The image choice window for local ISO files (Windows builds).
 int RunIsoChoose(const Arguments& args);

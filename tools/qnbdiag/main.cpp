@@ -24,6 +24,10 @@ const char kUsage[] =
     "                              write one entry of the payload archive to a file\n"
     "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]\n"
     "                              download through the download manager and the payload's engine\n"
+    "  backup-files [--desktop] [--qq] [--pictures] [--music] [--documents] [--videos]\n"
+    "               [--folder PATH]... [--local-image PATH] [--lock PATH]\n"
+    "                              the reinstall's user-file backup into the workspace folder,\n"
+    "                              each message to the wizard as a JSON line\n"
     "  ui COMMAND ...              drive the running programs' windows (qnbdiag ui for the commands)\n"
     "  wim-info FILE               a WIM's header and images, as the image choice reads them\n"
     "  iso-choose ISO... [--store] the image choice window for each ISO with the payload's tools;\n"
@@ -72,6 +76,7 @@ int main(int argc, char** argv) {
     if (command == "payload") return qnb::diag::RunPayload(args);
     if (command == "ui") return qnb::diag::RunUi(args);
     if (command == "download") return qnb::diag::RunDownload(args);
+    if (command == "backup-files") return qnb::diag::RunBackupFiles(args);
     if (command == "wim-info") return qnb::diag::RunWimInfo(args);
     if (command == "iso-choose") return qnb::diag::RunIsoChoose(args);
     if (command == "plan") return qnb::diag::RunPlan(args);
