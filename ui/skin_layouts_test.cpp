@@ -3,6 +3,7 @@
 // kind they expect), name only pictures the skin has, and use font ids
 // that mean one font in every window.
 #include "ui/guide_steps.h"
+#include "ui/restore/image_list.h"
 #include "ui/wizard/folder_list.h"
 #include "ui/xprogress.h"
 #include "uikit/core/attribute_values.h"
@@ -74,6 +75,7 @@ public:
     std::unique_ptr<uikit::CControlUI> CreateControl(std::string_view tag) override {
         if (tag == CXProgressUI::kElement) return std::make_unique<CXProgressUI>();
         if (CFolderList::IsElement(tag)) return std::make_unique<CFolderList>();
+        if (CXImageList::IsElement(tag)) return std::make_unique<CXImageList>();
         return nullptr;
     }
 };
@@ -129,6 +131,17 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
         {"folderlist.xml",
          {{"itemicon", "Label"}, {"folderpath", "Label"}, {"delete", "Button"}}},
         {"isoinfo.xml", {{"iso_info_tab", "TabLayout"}, {"combo_image", "Combo"}, {"ok", "Button"}}},
+        {"BackupDlg.xml",
+         {{"btn_minsize", "Button"}, {"btn_close", "Button"}, {"backup_main_tab", "TabLayout"},
+          {"label_desktopimage", "Label"}, {"label_backuptime", "Label"}, {"label_backupsystem", "Label"},
+          {"edit_backupinfo", "RichEdit"}, {"btn_ok", "Button"}, {"pedownload_progress", "CXProgress"},
+          {"pedownload_info", "Label"}, {"pedownload_remain", "Label"}}},
+        {"restore.xml",
+         {{"btn_minsize", "Button"}, {"btn_close", "Button"}, {"restore_main_tab", "TabLayout"},
+          {"btn_desktopimage", "Button"}, {"restore_backup_system", "Label"}, {"restore_backup_size", "Label"},
+          {"edit_backupinfo", "RichEdit"}, {"list_backup_image", "bilist"}, {"btn_ok", "Button"},
+          {"pedownload_progress", "CXProgress"}, {"pedownload_info", "Label"}, {"pedownload_remain", "Label"}}},
+        {"backupimagelist.xml", {{"imagedate", "Label"}}},
     };
     std::set<std::string> pictures = SkinPictures();
     ASSERT_TRUE(pictures.count("logo.png")) << "the picture list reads";

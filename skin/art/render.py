@@ -17,6 +17,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import backup_art  # noqa: E402
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 BLUE = "#0f68af"
@@ -508,6 +511,7 @@ def pictures():
             made["safeGuide/%s%d.png" % (key, i + 1)] = (picture, 640, 300)
     for i, picture in enumerate(defender_steps()):
         made["safeGuide/windowsDefender%d.png" % (i + 1)] = (picture, 640, 300)
+    made.update(backup_art.pictures())
     return made
 
 
