@@ -103,6 +103,9 @@ public:
     // Full paths of the system tools: the Windows folder's System32, never the search order.
     std::string BcdeditPath();
     std::string ShutdownPath();
+    // "shutdown.exe -r -t 0" by full path; its outcome goes to the log. The
+    // backup window's finishing step asks for the restart itself.
+    void Restart();
 
 private:
     InstallPlan PlanWith(PeInstallMode mode, PayloadFiles* payload);
@@ -117,7 +120,6 @@ private:
     Status RewriteBootIniFile(const InstallPlan& plan, PayloadFiles* payload);
     Status ExtractXpFiles(const InstallPlan& plan, PayloadFiles* payload);
     bool WriteRecord(PeInstallMode mode, BootMethod method);
-    void Restart();
     void Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobControl& control);
     Status Fail(const InstallPlan& plan, PeInstallerOwner& owner, const char* text, Failure failure);
 

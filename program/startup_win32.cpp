@@ -12,8 +12,11 @@
 #include "net/report_facts_win32.h"
 #include "net/self_install_win32.h"
 #include "platform/text.h"
+#include "ui/backup/backup_dlg.h"
+#include "ui/backup/local_date_win32.h"
 #include "ui/desktop.h"
 #include "ui/main_dlg.h"
+#include "ui/restore/restore_dlg.h"
 #include "uikit/win32/framework.h"
 #include "uikit/win32/message_loop.h"
 
@@ -118,9 +121,16 @@ bool Win32StartupHost::InitialiseCom() { return SUCCEEDED(CoInitialize(nullptr))
 void Win32StartupHost::RunMainWindow() {
     ui::MainDlgHooks hooks;
     hooks.report = [this](int kind) { reporter_.Report(static_cast<net::ReportKind>(kind)); };
-    hooks.createActionWindow = [](ui::MainAction) -> std::unique_ptr<uikit::WindowImplBase> {
+    hooks.createActionWindow = [this](ui::MainAction action) -> std::unique_ptr<uikit::WindowImplBase> {
         // The reinstall wizard, the system backup and the restore windows are made here.
-        return nullptr;
+        switch (action) {
+            case ui::MainAction::kBackup:
+                return std::make_unique<ui::CXBackUpDlg>(BackupFlowServices(), camera_);
+            case ui::MainAction::kRestore:
+                return std::make_unique<ui::CRestoreDlg>(BackupFlowServices());
+            default:
+                return nullptr;
+        }
     };
     hooks.commandLine = [] { return text::Narrow(GetCommandLineW()); };
     hooks.closed = [] { PostQuitMessage(0); };
@@ -141,6 +151,28 @@ void Win32StartupHost::RunMainWindow() {
         return;
     }
     uikit::RunMessageLoop();
+}
+
+ui::FlowServices Win32StartupHost::BackupFlowServices() {
+    ui::FlowServices s;
+    s.context = &context_;
+    s.files = &machine_->files();
+    s.downloads = &packageDownloads_;
+    s.desktop = &ui::SystemDesktop();
+    s.detector = &security_;
+    s.process = &process_;
+    s.install = [this](installer::PeInstallMode mode, installer::PeInstallerOwner& owner, JobControl& control) {
+        return installer_->Run(mode, owner, control);
+    };
+    s.undoInstall = [this] {
+        Result<bool> undone = installer_->Undo();
+        if (!undone) log_.Failed("installer", undone.failure());
+    };
+    s.restart = [this] { installer_->Restart(); };
+    s.now = ui::UnixNow;
+    s.localDate = ui::SystemLocalDate;
+    s.log = &log_;
+    return s;
 }
 
 void Win32StartupHost::StopBackgroundWork() {

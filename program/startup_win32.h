@@ -18,6 +18,9 @@
 #include "platform/machine.h"
 #include "platform/win32/handles.h"
 #include "program/startup.h"
+#include "ui/backup/desktop_camera_win32.h"
+#include "ui/backup/flow_services.h"
+#include "ui/backup/package_poll.h"
 #include "ui/security_probe_win32.h"
 
 #include <memory>
@@ -62,6 +65,9 @@ public:
     images::IsoTools& isoTools() { return *isoTools_; }
 
 private:
+    // What the system backup and restore windows are given.
+    ui::FlowServices BackupFlowServices();
+
     std::unique_ptr<Machine> machine_;
     DiagnosticLog log_;
     LoggedProcessPort process_;  // every program started goes into the log
@@ -83,6 +89,8 @@ private:
     JobEndLog updateLog_{log_, "update", true};
     ui::Win32SecurityProbe securityProbe_{[this] { return context_.OsTypeCode(); }};
     ui::SecurityDetector security_{securityProbe_};
+    ui::ManagerDownloads packageDownloads_{downloads_};
+    ui::ScreenCamera camera_;
     std::unique_ptr<ui::CMainDlg> mainWindow_;
 
     // Made at start, declared last: destroyed (stopped and joined) before what they use.
