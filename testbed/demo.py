@@ -6,14 +6,23 @@ For each machine it runs the Windows build's real AppContext initialisation
 Windows, the workspace folder) and what they wrote (SETTING.JSON and the note
 beside the workspace folder). Then it opens the program's windows on a
 private X server and takes their pictures into docs/screens/.
+
+With --flow backup or --flow restore it shows that flow instead, end to
+end (testbed/system_backup_flows.py): the main window, the notice, the
+window's pages, the package's download from the local test service, the
+installer against stand-ins of bcdedit.exe and shutdown.exe, what is
+written, the restart; then the same window inside the preinstallation
+environment. Its screenshots go to docs/screens/ as well.
 """
 
 import argparse
+import contextlib
 import json
 import os
 import shutil
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import demo_screens  # noqa: E402
@@ -111,12 +120,84 @@ def install_windows7(build):
     return prepare
 
 
+class Checks:
+    """What the flows check, said instead of failing a test."""
+
+    def __init__(self):
+        self.problems = []
+
+    def check(self, condition, what):
+        if not condition:
+            self.problems.append(what)
+            print("  !! " + what)
+        return bool(condition)
+
+    def expect(self, condition, what):
+        if not self.check(condition, what):
+            raise RuntimeError(what)
+
+
+@contextlib.contextmanager
+def wallpaper(x, folder):
+    """A desktop with something on it for the backup window's picture: a
+    picture in an X window at the bottom of the stack, under every window
+    of the program (ImageMagick's display, ended by its own id)."""
+    path = os.path.join(folder, "wallpaper.png")
+    subprocess.run(["convert", "-size", "%dx%d" % (x.width, x.height), "gradient:#3a9ae6-#0b2a44",
+                    "-fill", "#0e1c2b", "-draw", "rectangle 0,%d %d,%d" % (x.height - 40, x.width, x.height),
+                    "-fill", "#ffffff", "-font", "WenQuanYi-Micro-Hei", "-pointsize", "56", "-gravity", "center",
+                    "-annotate", "+0-60", "我的办公电脑", "-pointsize", "24", "-annotate", "+0+10",
+                    "驱动和办公软件都已装好", path], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    window = subprocess.Popen(["display", "-geometry", "+0+0", "-borderwidth", "0", "-immutable", path], env=x.env(),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(1)
+    try:
+        yield window
+    finally:
+        window.terminate()
+        window.wait()
+
+
+def demo_flow(build, screens, flow):
+    import system_backup_flows as flows
+    from boot_store import BootTools
+    from ui_session import UiSession
+    checks = Checks()
+    os.makedirs(screens, exist_ok=True)
+    steps = {"backup": [("gpt-uefi", False, flows.backup_flow), ("pe-win7-x64", True, flows.backup_in_environment),
+                        ("gpt-uefi", False, flows.failed_download)],
+             "restore": [("gpt-uefi", False, flows.restore_flow), ("pe-win7-x64", True, flows.restore_in_environment)]}
+    with Xvfb(compositor=True) as x, WineBox("qnb-demo-" + flow, display=x.display) as box, \
+            wallpaper(x, box.prefix) as _:
+        box.hide_system_ntdll()
+        session = UiSession(box, x, build)
+        tools = BootTools(box, os.path.join(build, "testbed", "bcdedit.exe"), os.path.join(build, "testbed", "shutdown.exe"))
+        for machine, pe, run in steps[flow]:
+            print("\n== %s (%s) ==" % (run.__doc__.strip().splitlines()[0], machine))
+            switches = None
+            if run is flows.failed_download:
+                switches = {"pe_url": "{base}/gen/1048576/TessalyPE.wim?fail=404"}
+                print("  (服务不给 PE 包: 下载重试 10 次后失败)")
+            with flows.Bed(box, session, tools, os.path.join(build, "testbed", "changeDesk.exe"), machine, pe=pe,
+                           shots=screens, say=print, service_switches=switches) as bed:
+                try:
+                    run(checks, bed)
+                except Exception as problem:  # noqa: BLE001 -- the demo says what went wrong and goes on
+                    checks.problems.append(str(problem))
+                    print("  !! %s" % problem)
+    print("\n%s" % ("一切如预期。" if not checks.problems else "%d 处不符。" % len(checks.problems)))
+    return not checks.problems
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", required=True, help="the win64 build folder")
     parser.add_argument("--screens", default=os.path.join(TOP, "docs", "screens"),
                         help="where the windows' pictures go")
+    parser.add_argument("--flow", choices=["backup", "restore"], help="show this flow end to end instead")
     args = parser.parse_args()
+    if args.flow:
+        return 0 if demo_flow(os.path.abspath(args.build), os.path.abspath(args.screens), args.flow) else 1
     ok = True
     with Xvfb() as x, WineBox("qnb-demo", display=x.display) as box:
         box.hide_system_ntdll()

@@ -41,6 +41,21 @@ def expect_message(session, title, text):
     session.poll(lambda: not messages(session, title), what="the message %s to go" % title)
 
 
+def quit_action(session, window):
+    """Leaves an action window by its close button; the main window comes back."""
+    session.click(window, "btn_close")
+    expect_message_answered(session, "退出？", "是否退出？", "yes")
+    session.wait_gone(window)
+    expect_main_visible(session, "the main window is back after %s" % window)
+
+
+def expect_message_answered(session, title, text, button):
+    box = session.wait_message(title)
+    expect(box["text"] == text, "message %r says %r, not %r" % (title, box["text"], text))
+    session.answer(title, button)
+    session.poll(lambda: not messages(session, title), what="the message %s to go" % title)
+
+
 def expect_main_visible(session, what):
     """The main window shows (the window list may miss it for a moment while
     the program is between a message box and its own window)."""
@@ -145,7 +160,8 @@ def notice(session, box, args):
         button = session.controls("Waring")["btn_iknow"]
         expect(button["text"] == "我知道了" and button["enabled"], "the second time it is usable at once")
         session.click("Waring", "btn_iknow")
-        expect_message(session, "提示", "此版本尚未包含系统备份功能，敬请期待新版本。")
+        session.wait("BackupDlg")
+        quit_action(session, "BackupDlg")
         session.ui("hold-timers", "off")
         expect(session.stop(program) == 0, "the program ends with 0")
 
@@ -163,11 +179,20 @@ def click_reports(session, box, args):
                    QNB_API_HOST=service.host, QNB_API_PORT=str(service.port))
         program = session.start(env=env)
         session.wait(MAIN)
-        for button, name in (("btn_install", "系统重装"), ("btn_backup", "系统备份"), ("btn_restore", "系统还原")):
-            session.click(MAIN, button)
-            session.wait("Waring")
-            session.click("Waring", "btn_iknow")
-            expect_message(session, "提示", "此版本尚未包含%s功能，敬请期待新版本。" % name)
+        session.click(MAIN, "btn_install")
+        session.wait("Waring")
+        session.click("Waring", "btn_iknow")
+        expect_message(session, "提示", "此版本尚未包含系统重装功能，敬请期待新版本。")
+        session.click(MAIN, "btn_backup")
+        session.wait("Waring")
+        session.click("Waring", "btn_iknow")
+        session.wait("BackupDlg")
+        quit_action(session, "BackupDlg")
+        # No backups made yet: the restore window says so and closes.
+        session.click(MAIN, "btn_restore")
+        session.wait("Waring")
+        session.click("Waring", "btn_iknow")
+        expect_message(session, "错误", "未找到备份的镜像，请先备份系统！")
         expect(session.stop(program) == 0, "the program ends with 0")
         reports = service.wait_for_log(lambda e: e["group"] == "report", count=4, timeout=20) or []
         paths = sorted(e["path"].rsplit("/", 2)[-2] for e in reports)

@@ -55,7 +55,7 @@ def picture_band():
                  '</defs><rect x="0" y="%d" width="440" height="36" fill="url(#b%d)"/>'
                  % (i, strength * 0.6, strength, i * 36, i))
         # A magnifier before the text's place.
-        body += ('<g transform="translate(168,%d)"><circle cx="9" cy="17" r="5.5" fill="none" stroke="#fff" '
+        body += ('<g transform="translate(150,%d)"><circle cx="9" cy="17" r="5.5" fill="none" stroke="#fff" '
                  'stroke-width="1.8"/><path d="M13 21L16.5 24.5" stroke="#fff" stroke-width="1.8" '
                  'stroke-linecap="round"/></g>' % (i * 36 - 2))
     return svg(440, 72, body)

@@ -1,6 +1,8 @@
-/* A stand-in for shutdown.exe in the test bed's Wine prefix (test builds
-   only): it restarts nothing and writes its arguments, one line per run, to
-   shutdown.log beside itself. */
+/* A stand-in for a program the assistant starts but the test bed must not
+   run (test builds only): shutdown.exe in the Wine prefix's system folder,
+   the environment's X:\windows\changeDesk.exe. It does nothing but write
+   its arguments, one line per run, to NAME.log beside itself (shutdown.log,
+   changeDesk.log). */
 #include <windows.h>
 
 #include <stdio.h>
@@ -10,8 +12,9 @@ int wmain(void) {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
     wchar_t* slash = wcsrchr(path, L'\\');
-    if (!length || !slash || (size_t)(slash - path) + 14 >= MAX_PATH) return 1;
-    wcscpy(slash + 1, L"shutdown.log");
+    wchar_t* dot = wcsrchr(path, L'.');
+    if (!length || length >= MAX_PATH - 4 || !slash || !dot || dot < slash) return 1;
+    wcscpy(dot, L".log");
 
     const wchar_t* line = GetCommandLineW();
     /* The program itself, quoted or not, and the blanks after it. */
