@@ -513,6 +513,30 @@ def restore_in_environment(s, bed):
     s.check(not bed.service.requests("gen") and not bed.tools.bcdedit_log(), "no package, no installer")
 
 
+def list_in_another_zone(s, bed):
+    """On a machine set to New York the dates are local, the numbering stays
+    in UTC+8: 10:00, 20:00 and 23:30 of one day in China fall on two dates
+    there and are numbered; 00:30 of the next day in China falls on the
+    same date there and is not."""
+    session = bed.session
+    records = [("2016-05-03 10:00", "a.wim", 1 << 20, "Windows 10 专业版 64位", ""),
+               ("2016-05-03 20:00", "b.wim", 1 << 20, "Windows 10 专业版 64位", ""),
+               ("2016-05-03 23:30", "c.wim", 1 << 20, "Windows 10 专业版 64位", ""),
+               ("2016-05-04 00:30", "d.wim", 1 << 20, "Windows 10 专业版 64位", "")]
+    write_records(bed, records)
+    bed.start()
+    bed.open_action("btn_restore", RESTORE)
+    session.poll(lambda: bed.controls(RESTORE)["restore_backup_size"]["text"] != "镜像大小：", what="the last backup")
+    rows = bed.texts(RESTORE, "imagedate")
+    bed.say("  %s: %s" % (bed.zone, " | ".join(rows)))
+    s.check(rows == ["2016年05月02日", "2016年05月03日 (1)", "2016年05月03日 (2)", "2016年05月03日"], "the list: %r" % rows)
+    session.click(RESTORE, "btn_close")
+    session.wait_message("退出？")
+    session.answer("退出？", "yes")
+    session.wait_gone(RESTORE)
+    s.check(session.stop(bed.program) == 0, "the program ends with 0")
+
+
 def failed_download(s, bed):
     """A package the service will not give: the message, and the window closes."""
     session = bed.session

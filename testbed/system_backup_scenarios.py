@@ -54,6 +54,12 @@ def restore(s):
 
 
 @runner.scenario
+def restore_list_in_another_zone(s):
+    with bed(s, "gpt-uefi", zone="America/New_York") as b:
+        flows.list_in_another_zone(s, b)
+
+
+@runner.scenario
 def backup_in_environment(s):
     with bed(s, "pe-win7-x64", pe=True) as b:
         flows.backup_in_environment(s, b)
