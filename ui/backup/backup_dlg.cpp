@@ -1,7 +1,6 @@
 #include "ui/backup/backup_dlg.h"
 
 #include "platform/ascii.h"
-#include "platform/paths.h"
 #include "ui/backup/system_backup.h"
 #include "ui/shared_windows.h"
 #include "ui/xprogress.h"
