@@ -76,7 +76,8 @@ void CXBackUpDlg::ShowLabels() {
 
 void CXBackUpDlg::OnOk() {
     if (services_.context->IsPeMode()) {
-        Finish();
+        // Once handed over the window only waits for its close.
+        if (!handedOver_) Finish();
         return;
     }
     if (auto* tab = Find<uikit::CTabLayoutUI>("backup_main_tab")) tab->SelectItem(1);
@@ -91,6 +92,7 @@ void CXBackUpDlg::Finish() {
         return;
     }
     if (context.IsPeMode()) {
+        handedOver_ = true;
         Result<ProcessOutcome> started = services_.process->Run(HandOverRequest());
         if (!started) OrNoLog(services_.log).Failed(kArea, started.failure());
         Close(1);

@@ -55,6 +55,7 @@ private:
     FlowServices services_;
     DesktopCamera& camera_;
     std::string picturePath_;
+    bool handedOver_ = false;  // inside the environment: changeDesk.exe was started
     std::unique_ptr<PackageFlow> flow_;
 };
 

@@ -72,6 +72,7 @@ void CRestoreDlg::ShowSelected() {
 }
 
 void CRestoreDlg::OnOk() {
+    if (handedOver_) return;  // the window only waits for its close
     const int index = Selected();
     if (index < 0) {
         services_.desktop->ShowMessage(GetHWND(), kChooseBackupText, kRestoreErrorCaption, MB_OK);
@@ -79,6 +80,7 @@ void CRestoreDlg::OnOk() {
     }
     chosen_ = index;
     if (services_.context->IsPeMode()) {
+        handedOver_ = true;
         Prepare();
         Result<ProcessOutcome> started = services_.process->Run(HandOverRequest());
         if (!started) OrNoLog(services_.log).Failed(kArea, started.failure());

@@ -52,6 +52,7 @@ private:
     FlowServices services_;
     std::vector<BackupRecord> records_;
     int chosen_ = -1;  // the backup "开始还原" was pressed for
+    bool handedOver_ = false;  // inside the environment: changeDesk.exe was started
     std::unique_ptr<PackageFlow> flow_;
 };
 
