@@ -12,7 +12,7 @@ namespace qnb::win32 {
 
 // The portable codes are Windows' own.
 static_assert(errors::kFileNotFound == ERROR_FILE_NOT_FOUND && errors::kPathNotFound == ERROR_PATH_NOT_FOUND &&
-              errors::kAccessDenied == ERROR_ACCESS_DENIED && errors::kNotSameDevice == ERROR_NOT_SAME_DEVICE &&
+              errors::kAccessDenied == ERROR_ACCESS_DENIED && errors::kDataError == ERROR_CRC && errors::kNotSameDevice == ERROR_NOT_SAME_DEVICE &&
               errors::kGenFailure == ERROR_GEN_FAILURE && errors::kFileExists == ERROR_FILE_EXISTS &&
               errors::kNotSupported == ERROR_NOT_SUPPORTED && errors::kInvalidParameter == ERROR_INVALID_PARAMETER &&
               errors::kDiskFull == ERROR_DISK_FULL && errors::kInvalidName == ERROR_INVALID_NAME &&
