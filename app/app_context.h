@@ -49,18 +49,23 @@ public:
     int WorkspaceResult() const { return workspaceResult_; }
     bool SameDisk() const;
 
-    // The hand-off values. Every setter saves SETTING.JSON at once; saves
-    // are made one at a time, from any thread.
+    // The hand-off values. Every setter saves SETTING.JSON at once and says
+    // whether the save succeeded (the value is kept either way); saves are
+    // made one at a time, from any thread.
     HandoffValues Handoff() const;
     bool SaveHandoff();
     bool SelectCatalogueEntry(int index);  // refused while not ready
-    void SetLocalImage(const std::string& path);
-    void SetImageFile(const std::string& path);
-    void SetWimIndex(int index);
-    void SetPackageUrl(const std::string& url);
-    void SetOption(int option);
-    void SetQqFolder(const std::string& folder);
-    void SetNoteShown();
+    bool SetLocalImage(const std::string& path);
+    bool SetImageFile(const std::string& path);
+    bool SetWimIndex(int index);
+    bool SetPackageUrl(const std::string& url);
+    bool SetOption(int option);
+    bool SetQqFolder(const std::string& folder);
+    bool SetNoteShown();
+    // True when SETTING.JSON on disk holds exactly the current values: what
+    // a flow asks before its restart question, so that the environment never
+    // starts on a file that a failed save left behind.
+    bool HandoffOnDisk() const;
     // strImagePath, or the workspace path followed by it.
     std::string ImagePath(bool full) const;
     // This run's package URL when the service gave one, else the earlier LocalPeUrl.
@@ -88,6 +93,10 @@ public:
 
 private:
     bool SaveLocked();  // with handoffMutex_ held
+    const DiskInfo* LoadedDisk(int number) const;
+    // With handoffMutex_ held: disk and partition numbers of an earlier file
+    // that this inventory lacks give way to the inventory's.
+    void FitHandoffToInventory();
 
     StoragePort* storage_ = nullptr;
     SystemPort* system_ = nullptr;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <cstdio>
 #include <thread>
 
 namespace qnb {
@@ -102,6 +103,56 @@ TEST(AppContextInitialise, ACorruptEarlierFileIsReplacedAndSameDiskWorkedOut) {
     EXPECT_EQ(file["nSelDisk"].asInt(), 0);
 }
 
+// Values of other JSON types than the contract's are read with the JSON
+// library's conversions; numbers that name no disk or partition of this
+// machine give way to the inventory's (disk 0 holds partitions 1 and 5,
+// disk 1 partition 1; the system is disk 0, partition 1).
+TEST(AppContextInitialise, AnEarlierFileIsFittedToThisMachine) {
+    struct Case {
+        const char* what;
+        const char* file;
+        bool repart;
+        int repartDisk;  // when repart
+        int selDisk, selPar;  // when not
+        const char* peUrl;
+    };
+    const Case cases[] = {
+        {"the library converts 1 to true", R"({"bRepart": 1, "nRepartDisk": 1, "strRepartScript": "s",
+            "bRepartGPT": 0, "LocalPeUrl": "http://pe.example/a.wim"})", true, 1, 0, 0, "http://pe.example/a.wim"},
+        {"and 1.0 to 1", R"({"bRepart": true, "nRepartDisk": 1.0, "strRepartScript": "", "bRepartGPT": false})",
+         true, 1, 0, 0, ""},
+        {"a value it cannot convert reads as missing", R"({"nSelDisk": 1, "nSelPar": 1, "LocalPeUrl": [1]})",
+         false, 0, 1, 1, ""},
+        {"a repartition request without its disk is dropped", R"({"bRepart": true, "strRepartScript": "s",
+            "bRepartGPT": false, "nSelDisk": 1, "nSelPar": 1})", false, 0, 0, 1, ""},
+        {"so is one whose disk number is text", R"({"bRepart": true, "nRepartDisk": "1", "strRepartScript": "s",
+            "bRepartGPT": false})", false, 0, 0, 1, ""},
+        {"and one for a disk this machine lacks", R"({"bRepart": true, "nRepartDisk": 7, "strRepartScript": "s",
+            "bRepartGPT": false})", false, 0, 0, 1, ""},
+        {"a partition of the other disk is kept", R"({"nSelDisk": 1, "nSelPar": 1})", false, 0, 1, 1, ""},
+        {"a disk this machine lacks", R"({"nSelDisk": 4, "nSelPar": 1})", false, 0, 0, 1, ""},
+        {"a partition its disk lacks", R"({"nSelDisk": 1, "nSelPar": 5})", false, 0, 0, 1, ""},
+        {"partition 0 is no volume", R"({"nSelDisk": 0, "nSelPar": 0})", false, 0, 0, 1, ""},
+        {"missing numbers", R"({"bSameDisk": false})", false, 0, 0, 1, ""},
+    };
+    for (const Case& c : cases) {
+        MachineFixture machine(MachineJson("second-disk-first"));
+        machine.WriteFile("E:\\Quenbrook\\Data\\SETTING.JSON", c.file);
+        AppContext context;
+        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files())) << c.what;
+        HandoffValues v = context.Handoff();
+        EXPECT_EQ(v.repart, c.repart) << c.what;
+        if (c.repart) {
+            EXPECT_EQ(v.repartDisk, c.repartDisk) << c.what;
+        } else {
+            EXPECT_EQ(v.selDisk, c.selDisk) << c.what;
+            EXPECT_EQ(v.selPar, c.selPar) << c.what;
+        }
+        EXPECT_EQ(v.localPeUrl, c.peUrl) << c.what;
+        EXPECT_TRUE(context.HandoffOnDisk()) << c.what << ": the first save wrote what is held";
+    }
+}
+
 TEST(AppContextInitialise, PeModeWithAnInstalledWindows7) {
     MachineFixture machine(MachineJson("pe-win7-x64"));
     test::PeImageOptions v;
@@ -177,6 +228,29 @@ TEST_F(AppContextSetters, EachSetterRewritesTheFile) {
     context.SetPackageUrl("http://pe.example/TessalyPE.wim");
     EXPECT_EQ(ReadSetting(machine)["LocalPeUrl"].asString(), "http://pe.example/TessalyPE.wim");
     EXPECT_EQ(ReadSetting(machine)["SoftCount"].asInt(), 0);
+}
+
+// SETTING.JSON can no longer be replaced (here: a folder has taken its
+// name). The setters say so, and the file on disk is seen to differ from
+// what the program holds, which is what a flow asks before its restart.
+TEST_F(AppContextSetters, AFailedSaveIsReportedAndSeenOnDisk) {
+    ASSERT_TRUE(context.SetOption(0));
+    EXPECT_TRUE(context.HandoffOnDisk());
+    ASSERT_EQ(::rename(machine.files().HostPath(kSetting).c_str(), (machine.files().HostPath(kSetting) + ".old").c_str()), 0);
+    machine.MakeFolders(std::string(kSetting) + "\\blocked");
+    EXPECT_FALSE(context.SetOption(1));
+    EXPECT_FALSE(context.SetImageFile("win10.gho"));
+    EXPECT_FALSE(context.SetPackageUrl("http://pe.example/a.wim"));
+    EXPECT_FALSE(context.HandoffOnDisk());
+    EXPECT_EQ(context.Handoff().option, 1) << "the value is held all the same";
+}
+
+TEST_F(AppContextSetters, AFileChangedBehindTheProgramsBackIsSeen) {
+    ASSERT_TRUE(context.SetOption(0));
+    machine.WriteFile(kSetting, machine.ReadFile(kSetting) + " ");
+    EXPECT_FALSE(context.HandoffOnDisk());
+    ASSERT_TRUE(context.SetOption(0));
+    EXPECT_TRUE(context.HandoffOnDisk());
 }
 
 TEST_F(AppContextSetters, EntriesByGroupAndTheSelectedEntry) {
