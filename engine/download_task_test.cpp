@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace qnb::engine {
 namespace {
 
@@ -58,6 +60,33 @@ TEST_F(DownloadTaskTest, SegmentedDownloadIsByteIdenticalAndLeavesOnlyTheTarget)
     EXPECT_GE(ranged, 3) << "the other connections ask for ranges of their own";
     // A connection whose range was cut reads at most one piece too many.
     EXPECT_LE(server_.Served(), kSize + 4 * server_.chunk);
+}
+
+// Eight connections when every one gets at least the minimum piece; fewer
+// for a file that has fewer such pieces.
+TEST_F(DownloadTaskTest, ConnectionsFollowTheSizeOfTheFile) {
+    struct Case {
+        size_t size;
+        size_t requests;  // ranged requests in all
+    };
+    for (const Case& c : {Case{kSize, 8}, Case{256 << 10, 4}, Case{100 << 10, 2}}) {
+        FakeServer server(RandomBody(c.size));
+        TaskFolder folder;
+        TaskSetup setup{"http://files.example/a.gho", TaskFolder::kFolder, "a.gho", true};
+        EngineOptions options = SmallPieces();
+        options.bufferSize = 1 << 20;  // whole pieces at a read: no connection finishes early and splits another
+        DownloadTask task(setup, server, folder.store(), folder.files(), options);
+        task.Start();
+        ASSERT_TRUE(WaitFor([&] { return task.Snapshot().status == kStatusComplete; })) << c.size;
+        std::set<uint64_t> starts;
+        for (const HttpRequest& r : server.Requests()) starts.insert(r.begin);
+        if (c.requests == 8) {
+            EXPECT_GE(starts.size(), 8u) << c.size;
+        } else {
+            EXPECT_EQ(starts.size(), c.requests) << c.size;
+        }
+        EXPECT_TRUE(folder.Read(std::string(TaskFolder::kFolder) + "a.gho") == server.Body()) << c.size;
+    }
 }
 
 TEST_F(DownloadTaskTest, WithoutRangesOneConnectionFetchesTheWholeFile) {
