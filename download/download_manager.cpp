@@ -126,15 +126,18 @@ std::vector<DownloadTask> CDownloadManager::Records() const {
 void CDownloadManager::Initialise(const std::string& workspaceIn) {
     std::vector<CompletedDownload> entries;
     std::string workspace;
+    bool recorded = false;
     if (!workspaceIn.empty() && ports_.files) {
         workspace = paths::WithTrailingSeparator(workspaceIn);
         const std::string path = workspace + kDownloadRecordsName;
-        if (ports_.files->access(path, FileSystem::kReadWrite)) {
+        recorded = ports_.files->access(path, FileSystem::kReadWrite);
+        if (recorded) {
             if (std::optional<std::string> bytes = json::ReadSmallFile(*ports_.files, path)) {
                 entries = ParseDownloadRecords(*bytes);
             }
         }
     }
+    int restored = 0;
     for (CompletedDownload& entry : entries) {
         FileSystem& files = *ports_.files;
         // A file recorded under another letter is looked for on the workspace's drive.
@@ -163,6 +166,12 @@ void CDownloadManager::Initialise(const std::string& workspaceIn) {
         record->percent = 100;
         record->sha256 = entry.sha256;
         record->size = facts->size;
+        ++restored;
+    }
+    if (recorded) {
+        OrNoLog(ports_.log).Write("download", std::string(kDownloadRecordsName) + ": " + std::to_string(restored) +
+                                                  " complete downloads restored of " +
+                                                  std::to_string(entries.size()) + " sound entries");
     }
     std::lock_guard lock(mutex_);
     if (!workspace.empty()) workspace_ = workspace;
