@@ -302,9 +302,14 @@ Clock::Duration CDownloadManager::Pass(const StopToken& stop) {
         HandleRecord(*record, stop);
         std::lock_guard lock(mutex_);
         const DownloadTask& now = *record;
-        if (now.state == kDownloadRunning && now.speed > 0 && now.totalBytes > now.doneBytes) {
-            // Looked at again when it should be done, so that its end is seen at once.
-            auto left = std::chrono::milliseconds((now.totalBytes - now.doneBytes) * 1000 / uint64_t(now.speed) + 1);
+        if (r.state == kDownloadNew && now.state == kDownloadRunning) {
+            // Just started: looked at again soon, to learn its size and speed
+            // (a small file may be done by then).
+            next = std::min(next, kDownloadPassAfterStart);
+        } else if (now.state == kDownloadRunning && now.speed > 0 && now.totalBytes > now.doneBytes) {
+            // Looked at again just after it should be done (the engine then
+            // still renames the file), so that its end is seen at once.
+            auto left = std::chrono::milliseconds((now.totalBytes - now.doneBytes) * 1000 / uint64_t(now.speed) + 10);
             next = std::max(kDownloadPassSoonest, std::min(next, std::chrono::duration_cast<Clock::Duration>(left)));
         }
     }

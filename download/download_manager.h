@@ -38,7 +38,9 @@ constexpr int64_t kStallSeconds = 30;       // no speed for longer than this whi
 constexpr std::chrono::milliseconds kDownloadPassInterval{1000};
 // A download the engine will finish sooner is looked at again when it
 // should be done, but never sooner than this.
-constexpr std::chrono::milliseconds kDownloadPassSoonest{50};
+constexpr std::chrono::milliseconds kDownloadPassSoonest{25};
+// The pass after the one that started a download comes this soon.
+constexpr std::chrono::milliseconds kDownloadPassAfterStart{100};
 
 // One download.
 struct DownloadTask {

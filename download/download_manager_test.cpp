@@ -273,12 +273,12 @@ TEST_F(DownloadManagerTest, TheNextPassComesWhenTheDownloadShouldBeDone) {
     Start();
     engine_.speed = 1000;  // of 1000 bytes
     engine_.progress = 0.7f;
-    Pass();  // the worker learns that 300 bytes are left: 0.3 s
+    Pass();  // the worker learns that 300 bytes are left: 0.3 s, and a little for the engine to finish
     const int queries = engine_.queries;
-    clock_.Advance(299ms);
+    clock_.Advance(309ms);
     ASSERT_TRUE(clock_.WaitForSleepers(1));
     EXPECT_EQ(engine_.queries, queries);
-    Pass(2ms);
+    Pass(1ms);
     EXPECT_EQ(engine_.queries, queries + 1);
     engine_.progress = 0.9999f;  // one byte left: never sooner than the shortest wait
     Pass();
@@ -609,6 +609,12 @@ TEST(DownloadManagerUnconfigured, AddsNothingAndDoesNotFault) {
 
 TEST_F(DownloadManagerTest, TheWorkerPassesOnceASecondAndEndsTheEngineOnStop) {
     Start();
+    EXPECT_EQ(engine_.queries, 0);
+    clock_.Advance(kDownloadPassAfterStart - 1ms);
+    ASSERT_TRUE(clock_.WaitForSleepers(1));
+    EXPECT_EQ(engine_.queries, 0);
+    Pass(1ms);
+    EXPECT_EQ(engine_.queries, 1) << "a download just started is looked at again soon";
     const int afterStart = engine_.queries;
     clock_.Advance(999ms);
     ASSERT_TRUE(clock_.WaitForSleepers(1));
