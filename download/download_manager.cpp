@@ -302,7 +302,8 @@ Clock::Duration CDownloadManager::Pass(const StopToken& stop) {
         HandleRecord(*record, stop);
         std::lock_guard lock(mutex_);
         const DownloadTask& now = *record;
-        if (r.state == kDownloadNew && now.state == kDownloadRunning) {
+        if (now.state == kDownloadRunning && now.speed == 0 &&
+            ports_.clock->Now() - now.started < kDownloadWatchStart) {
             // Just started: looked at again soon, to learn its size and speed
             // (a small file may be done by then).
             next = std::min(next, kDownloadPassAfterStart);
@@ -403,6 +404,7 @@ void CDownloadManager::HandleRecord(DownloadTask& shared, const StopToken& stop)
         shared.engineHandle = handle;
         if (started && shared.state == kDownloadNew) {
             shared.lastProgress = Now();
+            shared.started = ports_.clock->Now();
             shared.state = kDownloadRunning;
         }
         return;

@@ -39,8 +39,11 @@ constexpr std::chrono::milliseconds kDownloadPassInterval{1000};
 // A download the engine will finish sooner is looked at again when it
 // should be done, but never sooner than this.
 constexpr std::chrono::milliseconds kDownloadPassSoonest{25};
-// The pass after the one that started a download comes this soon.
+// A download just started is looked at this often until its speed is known
+// (for at most kDownloadWatchStart), so that a small file is seen complete at
+// once and the end of a large one can be foreseen.
 constexpr std::chrono::milliseconds kDownloadPassAfterStart{100};
+constexpr std::chrono::milliseconds kDownloadWatchStart{2000};
 
 // One download.
 struct DownloadTask {
@@ -54,6 +57,7 @@ struct DownloadTask {
     EngineHandle engineHandle = nullptr;
     int32_t retries = 0;
     int64_t lastProgress = 0;  // seconds on the manager's clock
+    Clock::TimePoint started{};  // when the engine task was last started, on the manager's clock
     std::string sha256;        // what the file must hash to; "" when its address names nothing
     uint64_t size = 0;         // what it must hold: named by the address, or found when it completed; 0 unknown
 };

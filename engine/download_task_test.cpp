@@ -89,6 +89,23 @@ TEST_F(DownloadTaskTest, ConnectionsFollowTheSizeOfTheFile) {
     }
 }
 
+TEST_F(DownloadTaskTest, AConnectionAsksForAtMostOnePieceAtATime) {
+    EngineOptions options = SmallPieces();
+    options.maxRequest = 256 << 10;
+    TaskSetup setup{"http://files.example/img/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+    DownloadTask task(setup, server_, folder_.store(), folder_.files(), options);
+    task.Start();
+    EXPECT_EQ(Finish(task).status, kStatusComplete);
+    EXPECT_TRUE(folder_.Read(kTarget) == body_);
+    size_t requests = 0;
+    for (const HttpRequest& r : server_.Requests()) {
+        ASSERT_TRUE(r.last.has_value());
+        EXPECT_LE(*r.last + 1 - r.begin, options.maxRequest);
+        ++requests;
+    }
+    EXPECT_GE(requests, kSize / options.maxRequest);
+}
+
 TEST_F(DownloadTaskTest, WithoutRangesOneConnectionFetchesTheWholeFile) {
     server_.ranges = false;
     for (bool length : {true, false}) {
@@ -134,6 +151,31 @@ TEST_F(DownloadTaskTest, FailuresBecomeStatusOneWithTheirReason) {
         EXPECT_EQ(s.error, c.error) << c.what;
         EXPECT_FALSE(folder_.Exists(kTarget)) << c.what << ": no file under the final name";
     }
+}
+
+// Progress is recorded once enough has come, not only every so often: what
+// arrived after the last record is fetched again should the process be killed.
+TEST_F(DownloadTaskTest, ProgressIsRecordedOnceEnoughHasCome) {
+    EngineOptions options = SmallPieces();
+    options.saveInterval = std::chrono::hours(1);
+    options.saveBytes = 256 << 10;
+    server_.chunk = 16 << 10;
+    TaskSetup setup{"http://files.example/img/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+    DownloadTask task(setup, server_, folder_.store(), folder_.files(), options);
+    task.Start();
+    ASSERT_TRUE(WaitFor([&] { return task.Snapshot().done >= (1u << 20); }));
+    server_.stall = true;
+    auto recorded = [&] {
+        auto control = DecodeControl(folder_.Read(kTarget + kControlSuffix));
+        uint64_t left = 0;
+        if (control) {
+            for (const ByteRange& r : control->remaining) left += r.size();
+        }
+        return control && kSize - left >= (512u << 10);
+    };
+    EXPECT_TRUE(WaitFor(recorded)) << "the control file records what came";
+    server_.Unstall();
+    EXPECT_EQ(Finish(task).status, kStatusComplete);
 }
 
 TEST_F(DownloadTaskTest, AnAddressThatIsNotHttpIsRefused) {
