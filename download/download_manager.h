@@ -38,7 +38,7 @@ constexpr int64_t kStallSeconds = 30;       // no speed for longer than this whi
 constexpr std::chrono::milliseconds kDownloadPassInterval{1000};
 // A download the engine will finish sooner is looked at again when it
 // should be done, but never sooner than this.
-constexpr std::chrono::milliseconds kDownloadPassSoonest{25};
+constexpr std::chrono::milliseconds kDownloadPassSoonest{10};
 // A download just started is looked at this often until its speed is known
 // (for at most kDownloadWatchStart), so that a small file is seen complete at
 // once and the end of a large one can be foreseen.
