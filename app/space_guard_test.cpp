@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace qnb {
 namespace {
@@ -103,6 +104,28 @@ TEST_F(SpaceGuardTest, FoldersAreNeverTouchedWhateverTheirOtherAttributes) {
     FoldersWithAttributes files(machine_->files());
     EXPECT_EQ(SpaceGuardRound(machine_->storage(), files, kWorkspace, "", ""), 5);
     for (const std::string& path : files.deleted) EXPECT_EQ(path.find("folder"), std::string::npos) << path;
+}
+
+// A junction or link beside the workspace's files, or in its place, leads
+// outside it: the guard deletes nothing there, nor the links themselves.
+TEST_F(SpaceGuardTest, NothingOutsideTheWorkspaceIsDeletedThroughALink) {
+    SetUpMachine(kGiB);
+    machine_->WriteFile("D:\\Outside\\precious.doc", "x");
+    machine_->WriteFile("D:\\Outside\\inner\\more.doc", "x");
+    const std::string host = machine_->files().HostPath("D:\\Outside");
+    const std::string data = machine_->files().HostPath(kWorkspace);
+    ASSERT_EQ(::symlink(host.c_str(), (data + "/junction").c_str()), 0);
+    ASSERT_EQ(::symlink((host + "/precious.doc").c_str(), (data + "/linked.doc").c_str()), 0);
+    SpaceGuardRound(machine_->storage(), machine_->files(), kWorkspace, "", "");
+    EXPECT_TRUE(machine_->Exists("D:\\Outside\\precious.doc"));
+    EXPECT_TRUE(machine_->Exists("D:\\Outside\\inner\\more.doc"));
+    EXPECT_EQ(Remaining(), (std::vector<std::string>{"Download.json", "QNBReinstaller.exe", "SETTING.JSON", "junction",
+                                                     "linked.doc", "系统备份"}));
+
+    // The workspace folder itself a link to a folder elsewhere.
+    ASSERT_EQ(::symlink(host.c_str(), machine_->files().HostPath("D:\\Quenbrook\\Linked").c_str()), 0);
+    EXPECT_EQ(SpaceGuardRound(machine_->storage(), machine_->files(), "D:\\Quenbrook\\Linked\\", "", ""), 0);
+    EXPECT_TRUE(machine_->Exists("D:\\Outside\\precious.doc"));
 }
 
 TEST_F(SpaceGuardTest, TheJobWaitsForTheContextAndEndsOnStop) {

@@ -4,7 +4,9 @@
 #include "download/download_records.h"
 #include "download/file_hash.h"
 #include "platform/bounded_json.h"
+#include "platform/ascii.h"
 #include "platform/error_codes.h"
+#include "platform/file_names.h"
 #include "platform/folder_tree.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -35,7 +37,9 @@ std::string SaveNameOf(const std::string& url) {
         if (std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos || static_cast<unsigned char>(c) < 0x20)
             c = '_';
     }
-    return name;
+    // What is left may still be a device, "..", or one of the program's own
+    // files: such a name is replaced by one made from the address.
+    return SafeOutsideName(name, ParseDownloadAddress(url).request);
 }
 
 CDownloadManager::~CDownloadManager() { Stop(); }
@@ -142,9 +146,16 @@ void CDownloadManager::Initialise(const std::string& workspaceIn) {
         FileSystem& files = *ports_.files;
         // A file recorded under another letter is looked for on the workspace's drive.
         entry.file[0] = workspace[0];
+        // Only a file of the program's own making: directly in the workspace
+        // folder, under a name an outside name may have, and no link.
+        if (!ascii::EqualsIgnoringCase(paths::Folder(entry.file), workspace) ||
+            CheckOutsideName(paths::FileName(entry.file)) != NameProblem::kNone) {
+            OrNoLog(ports_.log).Write("download", std::string(kDownloadRecordsName) + ": an entry outside the workspace is skipped");
+            continue;
+        }
         if (!files.access(entry.file, FileSystem::kReadWrite)) continue;
         Result<FileFacts> facts = files.facts(entry.file);
-        if (!facts || (facts->attributes & kFileAttributeDirectory)) continue;
+        if (!facts || (facts->attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint))) continue;
         // A file of another size than the one that completed is not that download.
         if (entry.size > 0 && facts->size != entry.size) {
             OrNoLog(ports_.log).Write("download", std::string(paths::FileName(entry.file)) +

@@ -157,7 +157,9 @@ private:
 
 // The file name a URL is saved under: the part after its last "/", without
 // a query or fragment, with the characters Windows names cannot hold
-// replaced by "_" (the whole URL when it has no "/").
+// replaced by "_" (the whole URL when it has no "/"); a name that is still
+// no safe name for the workspace (platform/file_names.h) is replaced by one
+// made from the address.
 std::string SaveNameOf(const std::string& url);
 
 }  // namespace qnb

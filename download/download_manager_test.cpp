@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qnb {
 namespace {
@@ -243,6 +244,22 @@ TEST_F(DownloadManagerTest, SaveNames) {
         {"http://img.example/a:b*c.gho", "a_b_c.gho"},
     };
     for (const Case& c : cases) EXPECT_EQ(SaveNameOf(c.url), c.name) << c.url;
+    // Names the workspace must not have are replaced, the same way each time.
+    for (const char* url : {"http://img.example/..", "http://img.example/CON", "http://img.example/com1.iso",
+                            "http://img.example/a.iso.", "http://img.example/SETTING.JSON",
+                            "http://img.example/Download.json?x=1", "http://img.example/"}) {
+        std::string name = SaveNameOf(url);
+        EXPECT_EQ(name.substr(0, 9), "download-") << url;
+        EXPECT_EQ(SaveNameOf(url), name) << url;
+    }
+}
+
+TEST_F(DownloadManagerTest, ADownloadNamedLikeTheHandOffFileNeverTouchesIt) {
+    Downloaded("SETTING.JSON", "the hand-off file");
+    Start("http://img.example/SETTING.JSON");
+    ASSERT_EQ(engine_.tasks.size(), 1u);
+    EXPECT_NE(engine_.tasks[0].fileName, "SETTING.JSON");
+    EXPECT_EQ(files_.readFile(std::string(kWorkspace) + "SETTING.JSON"), "the hand-off file");
 }
 
 TEST_F(DownloadManagerTest, AnOlderFileOfTheSameNameIsDeletedButItsPartialDownloadStays) {
@@ -549,6 +566,30 @@ protected:
     }
     const std::string kRestored = "http://img.example/win10.gho";
 };
+
+// Download.json is outside input: an entry that names a file anywhere but
+// directly in the workspace folder, a link, or a name no download gets, is
+// skipped, even when the file is there.
+TEST_F(DownloadManagerTest, RecordsOfFilesOutsideTheWorkspaceAreSkipped) {
+    Downloaded("linked.gho", "");
+    files_.writeFile("E:\\Windows\\config.sys", "a system file");
+    files_.writeFile("E:\\Quenbrook\\Data\\sub\\deeper.gho", "image");
+    files_.writeFile("E:\\Quenbrook\\Data\\SETTING.JSON", "{}");
+    files_.deleteFile("E:\\Quenbrook\\Data\\linked.gho");
+    ASSERT_EQ(::symlink((root_ + "/E/Windows/config.sys").c_str(), (root_ + "/E/Quenbrook/Data/linked.gho").c_str()), 0);
+    const char* outside[][2] = {
+        {"http://a/config.sys", "E:\\Windows\\config.sys"},
+        {"http://a/up.sys", "E:\\Quenbrook\\Data\\..\\..\\Windows\\config.sys"},
+        {"http://a/deeper.gho", "E:\\Quenbrook\\Data\\sub\\deeper.gho"},
+        {"http://a/SETTING.JSON", "E:\\Quenbrook\\Data\\SETTING.JSON"},
+        {"http://a/linked.gho", "E:\\Quenbrook\\Data\\linked.gho"},
+    };
+    std::vector<CompletedDownload> entries;
+    for (const auto& e : outside) entries.push_back({e[0], e[1]});
+    files_.writeFile(std::string(kWorkspace) + kDownloadRecordsName, RenderDownloadRecords(entries));
+    manager_->Initialise(kWorkspace);
+    for (const auto& e : outside) EXPECT_FALSE(Ask(e[0]).found) << e[1];
+}
 
 TEST_F(RestoredRecords, ACompleteFileIsFoundOnTheWorkspaceDriveAndNotFetchedAgain) {
     Query q = Ask(kRestored);
