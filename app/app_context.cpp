@@ -7,7 +7,7 @@
 
 namespace qnb {
 
-bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files) {
+bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files, FolderSecurity& security) {
     storage_ = &storage;
     system_ = &system;
     files_ = &files;
@@ -21,6 +21,7 @@ bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem
     productType_ = 0;
     workspace_.clear();
     workspaceResult_ = kWorkspaceNone;
+    workspaceTrust_ = FolderTrust::kTrusted;
 
     const bool pe = IsPeMode();
     std::optional<char> letter = FindSystemLetter(pe, system, files);
@@ -66,20 +67,35 @@ bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem
         if (version->is64) is64_ = *version->is64;
     }
 
-    WorkspaceChoice choice = ChooseWorkspace(files, disks_, systemLetter_);
+    WorkspaceChoice choice = ChooseWorkspace(files, security, disks_, systemLetter_);
     workspace_ = choice.path;
     workspaceResult_ = choice.result;
+    workspaceTrust_ = choice.trust;
 
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.selDisk = systemDisk_;
     handoff_.selPar = systemPartition_;
     if (choice.result == kWorkspaceFound) {
         // The earlier file decides; without one, the disk of the folder does.
-        auto earlier = json::ReadSmallFile(files, workspace_ + kHandoffFileName);
-        if (!earlier || !ApplyEarlierHandoff(*earlier, handoff_)) {
+        HandoffValues earlier = handoff_;
+        auto bytes = json::ReadSmallFile(files, workspace_ + kHandoffFileName);
+        if (!bytes || !ApplyEarlierHandoff(*bytes, earlier)) {
             handoff_.sameDisk = WorkspaceOnSystemDisk(disks_, workspace_[0], systemLetter_);
+        } else if (choice.Trusted()) {
+            handoff_ = earlier;
+        } else {
+            // Anyone who could change the folder could have written the file:
+            // nothing that chooses a disk, a script or a download is taken.
+            handoff_.sameDisk = earlier.sameDisk;
+            handoff_.showedNote = earlier.showedNote;
         }
         FitHandoffToInventory();
+        if (!choice.Trusted()) {
+            // From now on only administrators may change it (the folder was
+            // found to be no link; Protect refuses one put there meanwhile).
+            (void)security.Protect(std::string(paths::Folder(paths::WithoutTrailingSeparator(workspace_))));
+            (void)security.Protect(workspace_);
+        }
     } else {
         handoff_.sameDisk = choice.sameDisk;
     }

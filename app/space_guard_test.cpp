@@ -147,7 +147,7 @@ TEST_F(SpaceGuardTest, TheJobWaitsForTheContextAndEndsOnStop) {
 TEST_F(SpaceGuardTest, TheJobCleansEveryPeriodOnceTheContextIsReady) {
     SetUpMachine(kGiB);
     AppContext context;
-    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files()));
+    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files(), machine_->folders()));
     ASSERT_EQ(context.WorkspacePath(), kWorkspace);
     test::ManualClock clock;
     Job job("space guard", clock);

@@ -127,12 +127,26 @@ std::vector<DownloadTask> CDownloadManager::Records() const {
     return copy;
 }
 
-void CDownloadManager::Initialise(const std::string& workspaceIn) {
+void CDownloadManager::Initialise(const std::string& workspaceIn, bool trusted) {
     std::vector<CompletedDownload> entries;
     std::string workspace;
     bool recorded = false;
-    if (!workspaceIn.empty() && ports_.files) {
-        workspace = paths::WithTrailingSeparator(workspaceIn);
+    if (!workspaceIn.empty() && ports_.files) workspace = paths::WithTrailingSeparator(workspaceIn);
+    if (!workspace.empty() && !trusted) {
+        // Whoever could change the folder could have written these: none is read.
+        int removed = 0;
+        for (const DirectoryEntry& entry : ports_.files->list(workspace)) {
+            if (entry.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint)) continue;
+            bool ours = ascii::EqualsIgnoringCase(entry.name, kDownloadRecordsName);
+            for (std::string_view suffix : {std::string_view(engine::kPartSuffix), std::string_view(engine::kControlSuffix)}) {
+                ours |= entry.name.size() > suffix.size() &&
+                        ascii::EqualsIgnoringCase(std::string_view(entry.name).substr(entry.name.size() - suffix.size()), suffix);
+            }
+            if (ours && ports_.files->deleteFile(workspace + entry.name)) ++removed;
+        }
+        OrNoLog(ports_.log).Write("download", "the workspace is not trusted: " + std::to_string(removed) +
+                                                  " records and resume files removed, nothing restored");
+    } else if (!workspace.empty()) {
         const std::string path = workspace + kDownloadRecordsName;
         recorded = ports_.files->access(path, FileSystem::kReadWrite);
         if (recorded) {

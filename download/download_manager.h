@@ -108,8 +108,10 @@ public:
     // restores the completed downloads whose files are still there, with
     // the size they were recorded with, looked for on the workspace
     // folder's drive. Until it has run (also with an empty workspace), the
-    // worker starts no download.
-    void Initialise(const std::string& workspace);
+    // worker starts no download. A workspace that is not trusted (adopted
+    // from an earlier run that others could change) restores nothing: its
+    // Download.json and the engine's resume files are removed.
+    void Initialise(const std::string& workspace, bool trusted = true);
     // The file of url's complete record, checked once more against its
     // recorded size and hash (on the caller's thread; the hash reads the
     // whole file): what the installer calls before it copies the package

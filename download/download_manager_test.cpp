@@ -591,6 +591,23 @@ TEST_F(DownloadManagerTest, RecordsOfFilesOutsideTheWorkspaceAreSkipped) {
     for (const auto& e : outside) EXPECT_FALSE(Ask(e[0]).found) << e[1];
 }
 
+// A workspace adopted from an earlier run that others could change: its
+// records and the engine's resume files are removed, never read.
+TEST_F(RestoredRecords, AnUntrustedWorkspaceRestoresNothingAndLosesItsRecords) {
+    manager_.reset();
+    manager_ = std::make_unique<CDownloadManager>(Ports());
+    files_.writeFile("E:\\Quenbrook\\Data\\other.gho.qnbdl", "part");
+    files_.writeFile("E:\\Quenbrook\\Data\\other.gho.qnbdl.ctl", "control");
+    manager_->Initialise(kWorkspace, false);
+    EXPECT_FALSE(Ask(kRestored).found);
+    EXPECT_FALSE(Exists(kDownloadRecordsName));
+    EXPECT_FALSE(Exists("other.gho.qnbdl"));
+    EXPECT_FALSE(Exists("other.gho.qnbdl.ctl"));
+    EXPECT_TRUE(Exists("win10.gho")) << "other files stay";
+    Start("http://img.example/new.gho");
+    EXPECT_EQ(engine_.tasks.size(), 1u) << "downloads go on as usual";
+}
+
 TEST_F(RestoredRecords, ACompleteFileIsFoundOnTheWorkspaceDriveAndNotFetchedAgain) {
     Query q = Ask(kRestored);
     ASSERT_TRUE(q.found);

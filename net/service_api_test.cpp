@@ -31,7 +31,7 @@ public:
 class ServiceApiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), files));
+        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), files, machine.folders()));
         ASSERT_EQ(context.OsTypeCode(), 64);
     }
 
@@ -118,7 +118,7 @@ TEST_F(ServiceApiTest, ACatalogueThatDoesNotParseIsFailedWithoutRetry) {
     for (const char* kind : {"empty_list", "json", "types"}) {
         test::LocalService service({std::string("syslist.broken=") + kind});
         AppContext fresh;
-        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files));
+        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files, machine.folders()));
         CatalogueQuery query(fresh, At(service.port()), options);
         Job run("catalogue", clock);
         ASSERT_TRUE(run.Start([&](JobControl& control) { return query.Run(control); }));
@@ -178,7 +178,7 @@ TEST_F(ServiceApiTest, TheUpdateAnswerIsLeftForTheMainWindow) {
     for (const Case& c : cases) {
         test::LocalService service({c.setting});
         AppContext fresh;
-        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files));
+        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files, machine.folders()));
         UpdateCheck check(fresh, At(service.port()));
         bool after = false;
         Job run("update check");

@@ -52,9 +52,13 @@ bool Win32StartupHost::InitialiseFramework() {
 }
 
 void Win32StartupHost::InitialiseContext() {
-    context_.Initialise(machine_->storage(), machine_->system(), machine_->files());
+    context_.Initialise(machine_->storage(), machine_->system(), machine_->files(), machine_->folderSecurity());
     log_.Write("startup", StartupFacts(context_, QNB_PROGRAM_VERSION));
     log_.Open(context_.WorkspacePath());
+    if (!context_.WorkspaceTrusted()) {
+        log_.Write("workspace", std::string("an earlier folder that is ") + Describe(context_.WorkspaceTrust()) +
+                                    ": adopted without its disk choices and records, and protected");
+    }
 }
 
 void Win32StartupHost::SendStartupReport() {
@@ -75,7 +79,8 @@ void Win32StartupHost::StartBackgroundThreads() {
     ConfigureDownloads(downloads_, machine.files(), engine_, &log_);
     deployJob_ = std::make_unique<Job>("download engine deployment", SystemClock(), &deployLog_);
     deployJob_->Start([this, &machine](JobControl&) {
-        return DeployDownloadEngine(machine.files(), process_, context_.WorkspacePath(), downloads_, engine_);
+        return DeployDownloadEngine(machine.files(), machine.folderSecurity(), process_, context_.WorkspacePath(),
+                                    context_.WorkspaceTrusted(), downloads_, engine_);
     });
     guardJob_ = std::make_unique<Job>("space guard", SystemClock(), &guardLog_);
     guardJob_->Start([this, &machine](JobControl& control) {

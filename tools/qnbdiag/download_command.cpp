@@ -23,6 +23,7 @@
 #include "log/diagnostic_log.h"
 #include "log/local_time_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/sim/sim_folder_security.h"
 #include "platform/win32/process_win32.h"
 
 #include <chrono>
@@ -114,7 +115,10 @@ int RunDownload(const Arguments& args) {
     static CDownloadManager downloads;
     win32::ConfigureDownloads(downloads, files, engine, logged);
     static win32::Win32Process process;
-    Status deployed = win32::DeployDownloadEngine(files, process, workspace, downloads, engine);
+    // Wine keeps no access lists: the simulator's judge of folders, which
+    // checks for links only (the real one is the program's).
+    static std::unique_ptr<FolderSecurity> folders = sim::MakeSimFolderSecurity(files);
+    Status deployed = win32::DeployDownloadEngine(files, *folders, process, workspace, true, downloads, engine);
     std::string library = engine.Get().value_or("");
     if (!deployed || library.empty()) {
         PrintError("no engine: this program's payload carries no xldl.dll, or its folder could not be made");
