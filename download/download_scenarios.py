@@ -49,14 +49,15 @@ def host(s, *parts):
     return os.path.join(s.shared.drive, *parts)
 
 
-def download(s, url, timeout=180, workspace="T:\\", extra=()):
+def download(s, url, timeout=180, workspace="T:\\Data", extra=()):
+    # The workspace is the folder the downloads go to, as in the program (its log goes to its logs\).
     return s.box.run([s.args.qnbdiag, "download", url, "T:\\Data", "--workspace", workspace,
                       "--timeout", str(timeout), *extra],
                      capture_output=True, text=True, timeout=timeout + 60)
 
 
 def records(s):
-    path = host(s, "Download.json")
+    path = host(s, "Data", "Download.json")
     return json.loads(open(path, "rb").read()) if os.path.exists(path) else None
 
 
@@ -75,7 +76,7 @@ def complete_and_restored(s):
     path = host(s, "Data", "win10.gho")
     data = open(path, "rb").read() if os.path.exists(path) else b""
     s.check(sha(data) == sha(generated_bytes(size)), "the file is byte-identical to the source")
-    leftovers = [n for n in os.listdir(host(s, "Data")) if n != "win10.gho"]
+    leftovers = [n for n in os.listdir(host(s, "Data")) if n not in ("win10.gho", "Download.json", "logs")]
     s.check(leftovers == [], "no partial or control file is left (%s)" % leftovers)
     ranges = [e["range"] for e in gen_requests(service, "win10.gho")]
     s.check(len(ranges) >= 4 and all(r and r.startswith("bytes=") for r in ranges),
@@ -216,7 +217,7 @@ def corrupted(s):
     s.check(run.returncode == 1 and states[-1:] == ["1"],
             "a download whose bytes are not the named ones fails as a failed download does (exit %d, states %s)"
             % (run.returncode, states))
-    left = os.listdir(host(s, "Data")) if os.path.isdir(host(s, "Data")) else []
+    left = [n for n in os.listdir(host(s, "Data")) if n != "logs"] if os.path.isdir(host(s, "Data")) else []
     s.check(left == [], "no file is left, neither the image nor its partial or control file (%s)" % left)
     s.check(records(s) is None, "nothing is recorded as complete")
 
