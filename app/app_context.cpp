@@ -2,11 +2,12 @@
 
 #include "app/disk_inventory.h"
 #include "app/workspace.h"
+#include "platform/bounded_json.h"
 #include "platform/paths.h"
 
 namespace qnb {
 
-bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files) {
+bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files, FolderSecurity& security) {
     storage_ = &storage;
     system_ = &system;
     files_ = &files;
@@ -20,6 +21,7 @@ bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem
     productType_ = 0;
     workspace_.clear();
     workspaceResult_ = kWorkspaceNone;
+    workspaceTrust_ = FolderTrust::kTrusted;
 
     const bool pe = IsPeMode();
     std::optional<char> letter = FindSystemLetter(pe, system, files);
@@ -65,18 +67,34 @@ bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem
         if (version->is64) is64_ = *version->is64;
     }
 
-    WorkspaceChoice choice = ChooseWorkspace(files, disks_, systemLetter_);
+    WorkspaceChoice choice = ChooseWorkspace(files, security, disks_, systemLetter_);
     workspace_ = choice.path;
     workspaceResult_ = choice.result;
+    workspaceTrust_ = choice.trust;
 
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.selDisk = systemDisk_;
     handoff_.selPar = systemPartition_;
     if (choice.result == kWorkspaceFound) {
         // The earlier file decides; without one, the disk of the folder does.
-        auto earlier = files.readFile(workspace_ + kHandoffFileName);
-        if (!earlier || !ApplyEarlierHandoff(*earlier, handoff_)) {
+        HandoffValues earlier = handoff_;
+        auto bytes = json::ReadSmallFile(files, workspace_ + kHandoffFileName);
+        if (!bytes || !ApplyEarlierHandoff(*bytes, earlier)) {
             handoff_.sameDisk = WorkspaceOnSystemDisk(disks_, workspace_[0], systemLetter_);
+        } else if (choice.Trusted()) {
+            handoff_ = earlier;
+        } else {
+            // Anyone who could change the folder could have written the file:
+            // nothing that chooses a disk, a script or a download is taken.
+            handoff_.sameDisk = earlier.sameDisk;
+            handoff_.showedNote = earlier.showedNote;
+        }
+        FitHandoffToInventory();
+        if (!choice.Trusted()) {
+            // From now on only administrators may change it (the folder was
+            // found to be no link; Protect refuses one put there meanwhile).
+            (void)security.Protect(std::string(paths::Folder(paths::WithoutTrailingSeparator(workspace_))));
+            (void)security.Protect(workspace_);
         }
     } else {
         handoff_.sameDisk = choice.sameDisk;
@@ -85,6 +103,28 @@ bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem
 
     ready_ = SaveLocked();
     return ready_;
+}
+
+const DiskInfo* AppContext::LoadedDisk(int number) const {
+    for (const DiskInfo& disk : disks_) {
+        if (disk.IsLoaded() && disk.driveNumber == number) return &disk;
+    }
+    return nullptr;
+}
+
+void AppContext::FitHandoffToInventory() {
+    // Numbers from an earlier run that name no disk of this one (the disks
+    // were changed, or the file was) are never handed to the environment.
+    if (handoff_.repart && !LoadedDisk(handoff_.repartDisk)) handoff_.repart = false;
+    const DiskInfo* disk = LoadedDisk(handoff_.selDisk);
+    bool partition = false;
+    for (const PartitionInfo& p : disk ? disk->partitions : std::vector<PartitionInfo>()) {
+        partition |= p.number > 0 && static_cast<int>(p.number) == handoff_.selPar;
+    }
+    if (!partition) {
+        handoff_.selDisk = systemDisk_;
+        handoff_.selPar = systemPartition_;
+    }
 }
 
 bool AppContext::IsPeMode() const {
@@ -112,6 +152,13 @@ bool AppContext::SaveLocked() {
     return files_->writeFile(workspace_ + kHandoffFileName, RenderHandoff(handoff_));
 }
 
+bool AppContext::HandoffOnDisk() const {
+    std::lock_guard<std::mutex> lock(handoffMutex_);
+    if (!files_ || workspace_.empty()) return false;
+    std::optional<std::string> bytes = json::ReadSmallFile(*files_, workspace_ + kHandoffFileName);
+    return bytes && *bytes == RenderHandoff(handoff_);
+}
+
 bool AppContext::SelectCatalogueEntry(int index) {
     if (!ready_) return false;
     {
@@ -123,48 +170,48 @@ bool AppContext::SelectCatalogueEntry(int index) {
     return SaveLocked();
 }
 
-void AppContext::SetLocalImage(const std::string& path) {
+bool AppContext::SetLocalImage(const std::string& path) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.localImage = true;
     handoff_.imagePath = path;
-    SaveLocked();
+    return SaveLocked();
 }
 
-void AppContext::SetImageFile(const std::string& path) {
+bool AppContext::SetImageFile(const std::string& path) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.imagePath = paths::FileName(path);
-    SaveLocked();
+    return SaveLocked();
 }
 
-void AppContext::SetWimIndex(int index) {
+bool AppContext::SetWimIndex(int index) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.wimPart = index;
-    SaveLocked();
+    return SaveLocked();
 }
 
-void AppContext::SetPackageUrl(const std::string& url) {
+bool AppContext::SetPackageUrl(const std::string& url) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     packageUrl_ = url;
     handoff_.localPeUrl = url;
-    SaveLocked();
+    return SaveLocked();
 }
 
-void AppContext::SetOption(int option) {
+bool AppContext::SetOption(int option) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.option = option;
-    SaveLocked();
+    return SaveLocked();
 }
 
-void AppContext::SetQqFolder(const std::string& folder) {
+bool AppContext::SetQqFolder(const std::string& folder) {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.qqLogFolder = folder;
-    SaveLocked();
+    return SaveLocked();
 }
 
-void AppContext::SetNoteShown() {
+bool AppContext::SetNoteShown() {
     std::lock_guard<std::mutex> lock(handoffMutex_);
     handoff_.showedNote = true;
-    SaveLocked();
+    return SaveLocked();
 }
 
 std::string AppContext::ImagePath(bool full) const {

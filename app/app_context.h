@@ -8,6 +8,7 @@
 #include "app/handoff_file.h"
 #include "app/windows_facts.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/storage_port.h"
 #include "platform/system_port.h"
 
@@ -24,7 +25,13 @@ public:
     // workspace folder, earlier hand-off file and the first save. Returns the
     // ready flag: true only when a disk loaded, the workspace folder exists
     // and SETTING.JSON was written. The ports must outlive the context.
-    bool Initialise(StoragePort& storage, SystemPort& system, FileSystem& files);
+    //
+    // A workspace folder of an earlier run that others could have changed
+    // (security says so) is adopted as not trusted: of its SETTING.JSON only
+    // bSameDisk and bShowedNote are taken, never the values that choose a
+    // disk, a script or the package address; and the folder is given the
+    // protected access list.
+    bool Initialise(StoragePort& storage, SystemPort& system, FileSystem& files, FolderSecurity& security);
     bool IsReady() const { return ready_; }
 
     // Windows facts. The PE-mode test is asked afresh on every call.
@@ -47,20 +54,29 @@ public:
     // The workspace folder, ending with a backslash; empty when none.
     std::string WorkspacePath() const { return workspace_; }
     int WorkspaceResult() const { return workspaceResult_; }
+    // Whether what an earlier run left in the workspace folder may be
+    // believed (a folder made now is); why not, when it may not.
+    bool WorkspaceTrusted() const { return workspaceTrust_ == FolderTrust::kTrusted; }
+    FolderTrust WorkspaceTrust() const { return workspaceTrust_; }
     bool SameDisk() const;
 
-    // The hand-off values. Every setter saves SETTING.JSON at once; saves
-    // are made one at a time, from any thread.
+    // The hand-off values. Every setter saves SETTING.JSON at once and says
+    // whether the save succeeded (the value is kept either way); saves are
+    // made one at a time, from any thread.
     HandoffValues Handoff() const;
     bool SaveHandoff();
     bool SelectCatalogueEntry(int index);  // refused while not ready
-    void SetLocalImage(const std::string& path);
-    void SetImageFile(const std::string& path);
-    void SetWimIndex(int index);
-    void SetPackageUrl(const std::string& url);
-    void SetOption(int option);
-    void SetQqFolder(const std::string& folder);
-    void SetNoteShown();
+    bool SetLocalImage(const std::string& path);
+    bool SetImageFile(const std::string& path);
+    bool SetWimIndex(int index);
+    bool SetPackageUrl(const std::string& url);
+    bool SetOption(int option);
+    bool SetQqFolder(const std::string& folder);
+    bool SetNoteShown();
+    // True when SETTING.JSON on disk holds exactly the current values: what
+    // a flow asks before its restart question, so that the environment never
+    // starts on a file that a failed save left behind.
+    bool HandoffOnDisk() const;
     // strImagePath, or the workspace path followed by it.
     std::string ImagePath(bool full) const;
     // This run's package URL when the service gave one, else the earlier LocalPeUrl.
@@ -88,6 +104,10 @@ public:
 
 private:
     bool SaveLocked();  // with handoffMutex_ held
+    const DiskInfo* LoadedDisk(int number) const;
+    // With handoffMutex_ held: disk and partition numbers of an earlier file
+    // that this inventory lacks give way to the inventory's.
+    void FitHandoffToInventory();
 
     StoragePort* storage_ = nullptr;
     SystemPort* system_ = nullptr;
@@ -105,6 +125,7 @@ private:
     std::vector<DiskInfo> disks_;
     std::string workspace_;
     int workspaceResult_ = -1;
+    FolderTrust workspaceTrust_ = FolderTrust::kTrusted;
 
     mutable std::mutex handoffMutex_;
     HandoffValues handoff_;

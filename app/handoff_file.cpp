@@ -1,5 +1,6 @@
 #include "app/handoff_file.h"
 
+#include "platform/bounded_json.h"
 #include "platform/text.h"
 
 #include <json/json.h>
@@ -41,54 +42,41 @@ std::string RenderHandoff(const HandoffValues& v) {
     return text::ToCrLf(text);
 }
 
-namespace {
-
-// A key that is present must hold the type the contract gives it.
-bool HasType(const Json::Value& root, const char* key, bool (Json::Value::*is)() const) {
-    const Json::Value& value = root[key];
-    return value.isNull() || (value.*is)();
-}
-
-}  // namespace
-
 bool ApplyEarlierHandoff(std::string_view fileBytes, HandoffValues& v) {
-    Json::CharReaderBuilder builder;
-    builder["stackLimit"] = 64;  // the file is flat; deep nesting is no hand-off file
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    try {
-        if (!reader->parse(fileBytes.data(), fileBytes.data() + fileBytes.size(), &root, &errors)) return false;
-    } catch (const Json::Exception&) {
-        return false;  // the reader throws when the nesting passes its limit
-    }
-    if (!root.isObject()) return false;
+    std::optional<Json::Value> document = json::Parse(fileBytes);
+    if (!document || !document->isObject()) return false;
+    const Json::Value& root = *document;
+    // The library's conversions ("bRepart": 1 is true); a value it cannot
+    // convert reads as a missing key does.
+    auto flag = [&](const char* key) { return json::ToBool(root[key]).value_or(false); };
+    auto number = [&](const char* key) { return json::ToInt(root[key]).value_or(0); };
+    auto words = [&](const char* key) { return text::AnsiToUtf8(json::ToText(root[key]).value_or("")); };
 
-    for (const char* key : {"bRepart", "bRepartGPT", "bSameDisk", "bShowedNote"}) {
-        if (!HasType(root, key, &Json::Value::isBool)) return false;
-    }
-    for (const char* key : {"nRepartDisk", "nSelDisk", "nSelPar"}) {
-        if (!HasType(root, key, &Json::Value::isInt)) return false;
-    }
-    for (const char* key : {"strRepartScript", "LocalPeUrl"}) {
-        if (!HasType(root, key, &Json::Value::isString)) return false;
-    }
-
-    v.repart = root["bRepart"].asBool();
+    v.repart = flag("bRepart");
     if (v.repart) {
-        v.repartDisk = root["nRepartDisk"].asInt();
-        v.repartScript = text::AnsiToUtf8(root["strRepartScript"].asString());
-        v.repartGpt = root["bRepartGPT"].asBool();
-    } else {
-        v.selDisk = root["nSelDisk"].asInt();
-        v.selPar = root["nSelPar"].asInt();
+        // A request to wipe a disk is taken whole or not at all: without a
+        // disk number of its own it would name disk 0.
+        std::optional<int> disk = json::ToInt(root["nRepartDisk"]);
+        std::optional<std::string> script = json::ToText(root["strRepartScript"]);
+        std::optional<bool> gpt = json::ToBool(root["bRepartGPT"]);
+        if (root["nRepartDisk"].isNull() || !disk || !script || !gpt) {
+            v.repart = false;
+        } else {
+            v.repartDisk = *disk;
+            v.repartScript = text::AnsiToUtf8(*script);
+            v.repartGpt = *gpt;
+        }
+    }
+    if (!v.repart && !flag("bRepart")) {
+        v.selDisk = number("nSelDisk");
+        v.selPar = number("nSelPar");
     }
     v.imagePath.clear();
     v.localImage = false;
     v.wimPart = 0;
-    v.sameDisk = root["bSameDisk"].asBool();
-    v.localPeUrl = text::AnsiToUtf8(root["LocalPeUrl"].asString());
-    v.showedNote = root["bShowedNote"].asBool();
+    v.sameDisk = flag("bSameDisk");
+    v.localPeUrl = words("LocalPeUrl");
+    v.showedNote = flag("bShowedNote");
     return true;
 }
 

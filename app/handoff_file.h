@@ -35,9 +35,13 @@ std::string RenderHandoff(const HandoffValues& values);
 
 // Takes over what survives from an earlier file: the repartition group or
 // the target disk and partition, bSameDisk, LocalPeUrl and bShowedNote; the
-// image choice is reset. Missing keys read as false, 0 or "". A file that
-// does not parse, or whose keys hold other JSON types, changes nothing and
-// yields false.
+// image choice is reset. Values are read with the JSON library's own
+// conversions ("bRepart": 1 is true); a value it cannot convert reads as a
+// missing key, and missing keys read as false, 0 or "". A repartition
+// request is carried over only whole: without a disk number, a script and
+// a partition style that convert, bRepart reads as false and the target
+// stays as the inventory found it. A file that does not parse (or passes
+// the bounded reader's limits) changes nothing and yields false.
 bool ApplyEarlierHandoff(std::string_view fileBytes, HandoffValues& values);
 
 }  // namespace qnb

@@ -120,26 +120,62 @@ TEST(HandoffLoad, MissingKeysReadAsNull) {
     EXPECT_EQ(v.localPeUrl, "");
 }
 
-TEST(HandoffLoad, BrokenFilesChangeNothing) {
-    const char* broken[] = {
-        "",
-        "{\"bRepart\": fal",
-        "[1, 2]",
-        "\"text\"",
-        R"({"bRepart": "yes"})",
-        R"({"nSelDisk": "0"})",
-        R"({"nSelPar": 1.5})",
-        R"({"LocalPeUrl": 5})",
-        R"({"bSameDisk": 1})",
-        R"({"bRepart": true, "strRepartScript": []})",
-    };
-    std::vector<std::string> files(std::begin(broken), std::end(broken));
+TEST(HandoffLoad, FilesThatDoNotParseChangeNothing) {
+    std::vector<std::string> files = {"", "{\"bRepart\": fal", "[1, 2]", "\"text\""};
     files.push_back(std::string(5000, '[') + std::string(5000, ']'));  // nesting deeper than the reader allows
+    files.push_back("{\"LocalPeUrl\": \"" + std::string(5 << 20, 'a') + "\"}");  // larger than such a file is
     for (const std::string& file : files) {
         HandoffValues v = FreshMachine();
         v.imagePath = "chosen";
-        EXPECT_FALSE(ApplyEarlierHandoff(file, v)) << file;
-        EXPECT_EQ(v.imagePath, "chosen") << file;
+        EXPECT_FALSE(ApplyEarlierHandoff(file, v)) << file.substr(0, 40);
+        EXPECT_EQ(v.imagePath, "chosen") << file.substr(0, 40);
+        EXPECT_EQ(v.selPar, 1) << file.substr(0, 40);
+    }
+}
+
+// An earlier version, or a hand, may have written other JSON types: they
+// are read as the JSON library converts them, key by key, and a key it
+// cannot convert reads as a missing one.
+TEST(HandoffLoad, ValuesAreReadWithTheLibrarysConversions) {
+    struct Case {
+        const char* file;
+        bool repart;
+        int selDisk, selPar;
+        bool sameDisk;
+        const char* peUrl;
+    };
+    const Case cases[] = {
+        {R"({"bRepart": 1, "nRepartDisk": 1, "strRepartScript": "s", "bRepartGPT": 0})", true, 0, 1, false, ""},
+        {R"({"bRepart": "yes", "nSelDisk": 2, "nSelPar": 3})", false, 2, 3, false, ""},
+        {R"({"nSelDisk": "0", "nSelPar": 1.5, "bSameDisk": 1})", false, 0, 1, true, ""},
+        {R"({"nSelDisk": 1, "nSelPar": 2, "LocalPeUrl": 5})", false, 1, 2, false, "5"},
+        {R"({"nSelDisk": true, "nSelPar": 2, "LocalPeUrl": {"a": 1}, "bShowedNote": []})", false, 1, 2, false, ""},
+    };
+    for (const Case& c : cases) {
+        HandoffValues v = FreshMachine();
+        ASSERT_TRUE(ApplyEarlierHandoff(c.file, v)) << c.file;
+        EXPECT_EQ(v.repart, c.repart) << c.file;
+        if (!c.repart) {
+            EXPECT_EQ(v.selDisk, c.selDisk) << c.file;
+            EXPECT_EQ(v.selPar, c.selPar) << c.file;
+        }
+        EXPECT_EQ(v.sameDisk, c.sameDisk) << c.file;
+        EXPECT_EQ(v.localPeUrl, c.peUrl) << c.file;
+    }
+}
+
+TEST(HandoffLoad, ARepartitionRequestIsTakenWholeOrNotAtAll) {
+    const char* incomplete[] = {
+        R"({"bRepart": true, "strRepartScript": "s", "bRepartGPT": false})",
+        R"({"bRepart": true, "nRepartDisk": "1", "strRepartScript": "s", "bRepartGPT": false})",
+        R"({"bRepart": true, "nRepartDisk": 1, "strRepartScript": [], "bRepartGPT": false})",
+        R"({"bRepart": true, "nRepartDisk": 1, "strRepartScript": "s", "bRepartGPT": "no"})",
+    };
+    for (const char* file : incomplete) {
+        HandoffValues v = FreshMachine();
+        ASSERT_TRUE(ApplyEarlierHandoff(file, v)) << file;
+        EXPECT_FALSE(v.repart) << file;
+        EXPECT_EQ(v.selDisk, 0) << file << ": the inventory's target stays";
         EXPECT_EQ(v.selPar, 1) << file;
     }
 }

@@ -23,9 +23,14 @@ int SpaceGuardRound(StoragePort& storage, FileSystem& files, const std::string& 
     uint64_t freeBytes = uint64_t{space->sectorsPerCluster} * space->bytesPerSector * space->freeClusters;
     if (freeBytes >= kSpaceGuardThreshold) return 0;
 
+    // A workspace folder that is a junction or link would lead the deletions elsewhere.
+    Result<FileFacts> folder = files.facts(std::string(paths::WithoutTrailingSeparator(workspace)));
+    if (!folder || !(folder->attributes & kFileAttributeDirectory) || (folder->attributes & kFileAttributeReparsePoint))
+        return 0;
     int deleted = 0;
     for (const DirectoryEntry& entry : files.list(workspace)) {
-        if (entry.attributes & kFileAttributeDirectory) continue;  // whatever other attributes it has
+        // Folders whatever their other attributes, and links of any kind: never entered, never deleted.
+        if (entry.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint)) continue;
         std::string fullPath = workspace + entry.name;
         if (KeptByGuard(fullPath, name1, name2)) continue;
         if (files.deleteFile(fullPath)) ++deleted;  // failures are tried again next round

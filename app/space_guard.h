@@ -27,7 +27,8 @@ bool KeptByGuard(const std::string& fullPath, const std::string& name1, const st
 
 // One round: when the workspace drive has less than 6 GiB free (and the
 // query succeeded), deletes every file the keep rule does not protect;
-// folders (and links to folders) are never entered or deleted. Returns the
+// folders, junctions and links of any kind are never entered or deleted,
+// and a workspace folder that is itself one is left alone. Returns the
 // number of files deleted.
 int SpaceGuardRound(StoragePort& storage, FileSystem& files, const std::string& workspace,
                     const std::string& name1, const std::string& name2);

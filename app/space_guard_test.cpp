@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace qnb {
 namespace {
@@ -105,6 +106,28 @@ TEST_F(SpaceGuardTest, FoldersAreNeverTouchedWhateverTheirOtherAttributes) {
     for (const std::string& path : files.deleted) EXPECT_EQ(path.find("folder"), std::string::npos) << path;
 }
 
+// A junction or link beside the workspace's files, or in its place, leads
+// outside it: the guard deletes nothing there, nor the links themselves.
+TEST_F(SpaceGuardTest, NothingOutsideTheWorkspaceIsDeletedThroughALink) {
+    SetUpMachine(kGiB);
+    machine_->WriteFile("D:\\Outside\\precious.doc", "x");
+    machine_->WriteFile("D:\\Outside\\inner\\more.doc", "x");
+    const std::string host = machine_->files().HostPath("D:\\Outside");
+    const std::string data = machine_->files().HostPath(kWorkspace);
+    ASSERT_EQ(::symlink(host.c_str(), (data + "/junction").c_str()), 0);
+    ASSERT_EQ(::symlink((host + "/precious.doc").c_str(), (data + "/linked.doc").c_str()), 0);
+    SpaceGuardRound(machine_->storage(), machine_->files(), kWorkspace, "", "");
+    EXPECT_TRUE(machine_->Exists("D:\\Outside\\precious.doc"));
+    EXPECT_TRUE(machine_->Exists("D:\\Outside\\inner\\more.doc"));
+    EXPECT_EQ(Remaining(), (std::vector<std::string>{"Download.json", "QNBReinstaller.exe", "SETTING.JSON", "junction",
+                                                     "linked.doc", "系统备份"}));
+
+    // The workspace folder itself a link to a folder elsewhere.
+    ASSERT_EQ(::symlink(host.c_str(), machine_->files().HostPath("D:\\Quenbrook\\Linked").c_str()), 0);
+    EXPECT_EQ(SpaceGuardRound(machine_->storage(), machine_->files(), "D:\\Quenbrook\\Linked\\", "", ""), 0);
+    EXPECT_TRUE(machine_->Exists("D:\\Outside\\precious.doc"));
+}
+
 TEST_F(SpaceGuardTest, TheJobWaitsForTheContextAndEndsOnStop) {
     SetUpMachine(kGiB);
     AppContext notReady;
@@ -124,7 +147,7 @@ TEST_F(SpaceGuardTest, TheJobWaitsForTheContextAndEndsOnStop) {
 TEST_F(SpaceGuardTest, TheJobCleansEveryPeriodOnceTheContextIsReady) {
     SetUpMachine(kGiB);
     AppContext context;
-    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files()));
+    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files(), machine_->folders()));
     ASSERT_EQ(context.WorkspacePath(), kWorkspace);
     test::ManualClock clock;
     Job job("space guard", clock);
@@ -143,7 +166,7 @@ TEST_F(SpaceGuardTest, TheJobKeepsALocalImageAndItsCopyUnderWay) {
     machine_->WriteFile(kWorkspace + "win7.iso", "moved in by the backup");
     machine_->WriteFile(kWorkspace + "win7.iso.tmp4242_0", "being copied");
     AppContext context;
-    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files()));
+    ASSERT_TRUE(context.Initialise(machine_->storage(), machine_->system(), machine_->files(), machine_->folders()));
     context.SetLocalImage("E:\\images\\win7.iso");
     test::ManualClock clock;
     Job job("space guard", clock);

@@ -17,6 +17,20 @@ std::string WorkspacePathOn(char letter) {
     return path;
 }
 
+// "X:\Quenbrook\" of "X:\Quenbrook\Data\".
+std::string ParentOf(const std::string& workspace) {
+    return std::string(paths::Folder(paths::WithoutTrailingSeparator(workspace)));
+}
+
+// What the folder and "Quenbrook" above it are worth: the first that is not trusted.
+FolderTrust TrustOf(FolderSecurity& security, const std::string& workspace) {
+    FolderTrust parent = security.Inspect(ParentOf(workspace));
+    if (parent == FolderTrust::kReparsePoint) return parent;
+    FolderTrust folder = security.Inspect(workspace);
+    if (folder != FolderTrust::kTrusted) return folder;
+    return parent;
+}
+
 void WriteNote(FileSystem& files, const std::string& workspace) {
     std::string path = workspace.substr(0, 3) + kWorkspaceNoteName;
     files.writeFile(path, text::Utf8ToAnsi(WorkspaceNoteText()));  // informational: a failure is skipped
@@ -46,15 +60,20 @@ bool WorkspaceOnSystemDisk(const std::vector<DiskInfo>& disks, char workspaceLet
     return true;  // unknown: keep the initial value
 }
 
-WorkspaceChoice ChooseWorkspace(FileSystem& files, const std::vector<DiskInfo>& disks, char systemLetter) {
+WorkspaceChoice ChooseWorkspace(FileSystem& files, FolderSecurity& security, const std::vector<DiskInfo>& disks,
+                                char systemLetter) {
     WorkspaceChoice choice;
 
-    // 1. A folder from an earlier run, searched from Z down, any drive.
+    // 1. A folder from an earlier run, searched from Z down, any drive. A
+    //    junction or link leads wherever its maker chose: never adopted.
     for (char letter = 'Z'; letter >= 'A'; --letter) {
         std::string path = WorkspacePathOn(letter);
         if (files.access(path, FileSystem::kReadWrite)) {
+            FolderTrust trust = TrustOf(security, path);
+            if (trust == FolderTrust::kReparsePoint) continue;
             choice.result = kWorkspaceFound;
             choice.path = path;
+            choice.trust = trust;
             return choice;
         }
     }
@@ -99,9 +118,16 @@ WorkspaceChoice ChooseWorkspace(FileSystem& files, const std::vector<DiskInfo>& 
         return choice;  // no partition with enough space
     }
 
-    // 4. Create it, and the note beside it.
+    // 4. Create it, and the note beside it: "Quenbrook" and "Data" with the
+    //    protected access list; either of them there already (a "Quenbrook"
+    //    someone else made) is given it, and a junction or link is no workspace.
     std::string path = WorkspacePathOn(letter);
-    if (!CreateFolderTree(files, path)) return choice;
+    for (const std::string& folder : {ParentOf(path), path}) {
+        if (!security.CreateProtected(folder)) return choice;
+        FolderTrust trust = security.Inspect(folder);
+        if (trust == FolderTrust::kReparsePoint || trust == FolderTrust::kUnknown) return choice;
+        if (trust != FolderTrust::kTrusted) (void)security.Protect(folder);
+    }
     choice.path = path;
     choice.result = kWorkspaceCreated;
     WriteNote(files, path);

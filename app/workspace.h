@@ -4,6 +4,7 @@
 
 #include "app/disk_info.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 
 #include <string>
 #include <vector>
@@ -22,11 +23,20 @@ struct WorkspaceChoice {
     // The folder lies on the disk that holds the system partition; for a
     // folder found from an earlier run it is decided by the caller.
     bool sameDisk = true;
+    // Why a folder from an earlier run (it or "Quenbrook" above it) may not
+    // be trusted; kTrusted for it and for a folder made now.
+    FolderTrust trust = FolderTrust::kTrusted;
+    bool Trusted() const { return trust == FolderTrust::kTrusted; }
 };
 
 // Finds the folder of an earlier run (Z to A), or chooses a partition and
-// creates the folder with the note file beside it.
-WorkspaceChoice ChooseWorkspace(FileSystem& files, const std::vector<DiskInfo>& disks, char systemLetter);
+// creates the folder with the note file beside it. "Quenbrook" and
+// "Data" are made with the protected access list (a "Quenbrook" there
+// already is given it). A folder of an earlier run that is, or lies in, a
+// junction or link is passed over, and one made now that turns out to be
+// one is no workspace.
+WorkspaceChoice ChooseWorkspace(FileSystem& files, FolderSecurity& security, const std::vector<DiskInfo>& disks,
+                                char systemLetter);
 
 // For a folder found from an earlier run: the first partition carrying its
 // letter decides whether it lies on the system disk.

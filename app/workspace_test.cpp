@@ -3,11 +3,14 @@
 #include "app/disk_inventory.h"
 #include "app/test_support/machine_fixture.h"
 #include "platform/error_codes.h"
+#include "platform/fake/fake_folder_security.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <unistd.h>
 
 namespace qnb {
 namespace {
@@ -41,10 +44,11 @@ struct Chosen {
     std::vector<DiskInfo> disks;
 };
 
-Chosen Choose(MachineFixture& machine, FileSystem& files, char systemLetter = 'C') {
+Chosen Choose(MachineFixture& machine, FileSystem& files, FolderSecurity* security = nullptr) {
     Chosen c;
     c.disks = LoadInventory(machine.storage());
-    c.choice = ChooseWorkspace(files, c.disks, systemLetter);
+    fake::FakeFolderSecurity own(files);
+    c.choice = ChooseWorkspace(files, security ? *security : own, c.disks, 'C');
     return c;
 }
 
@@ -151,6 +155,71 @@ TEST(ChooseWorkspace, ANoteThatCannotBeWrittenIsSkipped) {
     RefusingFiles files(machine.files());
     files.refuseWrites = true;
     EXPECT_EQ(Choose(machine, files).choice.result, kWorkspaceCreated);
+}
+
+TEST(ChooseWorkspace, ANewFolderAndItsParentAreMadeProtected) {
+    MachineFixture machine(MachineJson("one-disk-c-d"));
+    Chosen chosen = Choose(machine, machine.files(), &machine.folders());
+    EXPECT_EQ(chosen.choice.result, kWorkspaceCreated);
+    EXPECT_TRUE(chosen.choice.Trusted());
+    EXPECT_EQ(machine.folders().Created(), (std::vector<std::string>{"D:\\Quenbrook", "D:\\Quenbrook\\Data"}));
+    EXPECT_TRUE(machine.folders().Protected().empty());
+}
+
+TEST(ChooseWorkspace, AQuenbrookSomebodyElseMadeIsProtectedBeforeItHoldsTheWorkspace) {
+    MachineFixture machine(MachineJson("one-disk-c-d"));
+    machine.MakeFolders("D:\\Quenbrook");
+    machine.folders().Set("D:\\Quenbrook", FolderTrust::kOthersMayChange);
+    Chosen chosen = Choose(machine, machine.files(), &machine.folders());
+    EXPECT_EQ(chosen.choice.result, kWorkspaceCreated);
+    EXPECT_EQ(machine.folders().Protected(), (std::vector<std::string>{"D:\\Quenbrook"}));
+}
+
+// An earlier folder is worth what it and "Quenbrook" above it are worth;
+// a junction or link is never taken.
+TEST(ChooseWorkspace, WhatAnEarlierFolderIsWorth) {
+    struct Case {
+        const char* folder;
+        FolderTrust trust;
+        FolderTrust expected;
+    };
+    const Case cases[] = {
+        {"E:\\Quenbrook\\Data", FolderTrust::kTrusted, FolderTrust::kTrusted},
+        {"E:\\Quenbrook\\Data", FolderTrust::kOthersMayChange, FolderTrust::kOthersMayChange},
+        {"E:\\Quenbrook\\Data", FolderTrust::kNotFixed, FolderTrust::kNotFixed},
+        {"E:\\Quenbrook\\Data", FolderTrust::kNoAccessLists, FolderTrust::kNoAccessLists},
+        {"E:\\Quenbrook", FolderTrust::kOthersMayChange, FolderTrust::kOthersMayChange},
+    };
+    for (const Case& c : cases) {
+        MachineFixture machine(MachineJson("two-data-drives"));
+        machine.MakeFolders("E:\\Quenbrook\\Data");
+        machine.folders().Set(c.folder, c.trust);
+        Chosen chosen = Choose(machine, machine.files(), &machine.folders());
+        EXPECT_EQ(chosen.choice.result, kWorkspaceFound) << c.folder;
+        EXPECT_EQ(chosen.choice.path, "E:\\Quenbrook\\Data\\") << c.folder;
+        EXPECT_EQ(chosen.choice.trust, c.expected) << c.folder << " " << Describe(c.trust);
+    }
+}
+
+TEST(ChooseWorkspace, AnEarlierFolderThatIsALinkIsPassedOver) {
+    for (const char* link : {"E:\\Quenbrook\\Data", "E:\\Quenbrook"}) {
+        MachineFixture machine(MachineJson("two-data-drives"));
+        machine.MakeFolders("D:\\Quenbrook\\Data");
+        machine.MakeFolders("E:\\Elsewhere\\Data");
+        std::string target = machine.files().HostPath(std::string(link).size() > 13 ? "E:\\Elsewhere\\Data" : "E:\\Elsewhere");
+        machine.MakeFolders(std::string(paths::Folder(link)));
+        ASSERT_EQ(::symlink(target.c_str(), machine.files().HostPath(link).c_str()), 0) << link;
+        Chosen chosen = Choose(machine, machine.files(), &machine.folders());
+        EXPECT_EQ(chosen.choice.result, kWorkspaceFound) << link;
+        EXPECT_EQ(chosen.choice.path, "D:\\Quenbrook\\Data\\") << link << ": the next earlier folder";
+    }
+    // The only earlier folder a link, on the drive a new one would go to: no workspace.
+    MachineFixture machine(MachineJson("one-disk-c-d"));
+    machine.MakeFolders("D:\\Elsewhere");
+    machine.MakeFolders("D:\\Quenbrook");
+    ASSERT_EQ(::symlink(machine.files().HostPath("D:\\Elsewhere").c_str(),
+                        machine.files().HostPath("D:\\Quenbrook\\Data").c_str()), 0);
+    EXPECT_EQ(Choose(machine, machine.files(), &machine.folders()).choice.result, kWorkspaceNone);
 }
 
 TEST(ChooseWorkspace, SameDiskOfAnEarlierFolder) {

@@ -1,5 +1,8 @@
 #include "download/download_records.h"
 
+#include "platform/ascii.h"
+#include "platform/bounded_json.h"
+#include "platform/sha256.h"
 #include "platform/text.h"
 
 #include <json/json.h>
@@ -17,6 +20,8 @@ std::string RenderDownloadRecords(const std::vector<CompletedDownload>& done) {
         Json::Value entry(Json::objectValue);
         entry["url"] = text::Utf8ToAnsi(d.url);
         entry["file"] = text::Utf8ToAnsi(d.file);
+        if (!d.sha256.empty()) entry["sha256"] = d.sha256;
+        if (d.size > 0) entry["size"] = static_cast<Json::UInt64>(d.size);
         list.append(entry);
     }
     root["list"] = list;
@@ -32,12 +37,10 @@ std::string RenderDownloadRecords(const std::vector<CompletedDownload>& done) {
 }
 
 std::vector<CompletedDownload> ParseDownloadRecords(std::string_view bytes) {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
     std::vector<CompletedDownload> entries;
-    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, &errors) || !root.isObject()) return entries;
+    std::optional<Json::Value> document = json::Parse(bytes);
+    if (!document || !document->isObject()) return entries;
+    const Json::Value& root = *document;
     const Json::Value& count = root["count"];
     const Json::Value& list = root["list"];
     if (!count.isIntegral() || !list.isArray()) return entries;
@@ -47,11 +50,18 @@ std::vector<CompletedDownload> ParseDownloadRecords(std::string_view bytes) {
         if (!entry.isObject()) continue;
         const Json::Value& url = entry["url"];
         const Json::Value& file = entry["file"];
+        const Json::Value& hash = entry["sha256"];
+        const Json::Value& size = entry["size"];
         if (!url.isString() || !file.isString()) continue;
+        if (!hash.isNull() && !(hash.isString() && IsSha256Hex(hash.asString()))) continue;
+        if (!size.isNull() && !size.isUInt64()) continue;
         std::string u = url.asString(), f = file.asString();
         bool drivePath = f.size() >= 3 && std::isalpha(static_cast<unsigned char>(f[0])) && f[1] == ':' && f[2] == '\\';
         if (u.empty() || !drivePath || f.size() > 259) continue;
-        entries.push_back({text::AnsiToUtf8(u), text::AnsiToUtf8(f)});
+        CompletedDownload done{text::AnsiToUtf8(u), text::AnsiToUtf8(f)};
+        if (hash.isString()) done.sha256 = ascii::ToLower(hash.asString());
+        if (size.isUInt64()) done.size = size.asUInt64();
+        entries.push_back(std::move(done));
     }
     return entries;
 }

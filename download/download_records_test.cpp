@@ -30,6 +30,21 @@ TEST(DownloadRecords, StyledLayoutWithAnsiBytes) {
     EXPECT_EQ(back[1].file, "E:\\Quenbrook\\Data\\系统.iso");
 }
 
+TEST(DownloadRecords, TheHashAndSizeOfAVerifiedDownloadGoRoundTheFile) {
+    CompletedDownload done{"http://img.example/win10.gho", "E:\\Quenbrook\\Data\\win10.gho",
+                           "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", 5368709120};
+    std::string bytes = RenderDownloadRecords({done});
+    EXPECT_NE(bytes.find("\"size\" : 5368709120"), std::string::npos) << bytes;
+    auto back = ParseDownloadRecords(bytes);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].sha256, done.sha256);
+    EXPECT_EQ(back[0].size, done.size);
+    std::string upper = R"({"count": 1, "list": [{"url": "http://a/x", "file": "D:\\x", "sha256": ")" +
+                        std::string(64, 'A') + R"("}]})";
+    ASSERT_EQ(ParseDownloadRecords(upper).size(), 1u);
+    EXPECT_EQ(ParseDownloadRecords(upper)[0].sha256, std::string(64, 'a'));
+}
+
 TEST(DownloadRecords, HostileFilesYieldOnlyTheSoundEntries) {
     const std::string good = R"({"url": "http://a/x.gho", "file": "D:\\Q\\x.gho"})";
     struct Case { std::string json; size_t entries; };
@@ -44,6 +59,10 @@ TEST(DownloadRecords, HostileFilesYieldOnlyTheSoundEntries) {
         {R"({"count": 1, "list": [{"url": "", "file": "D:\\x"}]})", 0},
         {R"({"count": 1, "list": [{"url": "http://a/x", "file": "D:\\)" + std::string(300, 'a') + R"("}]})", 0},
         {R"({"count": 1, "list": [7]})", 0},
+        {R"({"count": 1, "list": [{"url": "http://a/x", "file": "D:\\x", "sha256": "abc"}]})", 0},
+        {R"({"count": 1, "list": [{"url": "http://a/x", "file": "D:\\x", "size": -1}]})", 0},
+        {R"({"count": 1, "list": [{"url": "http://a/x", "file": "D:\\x", "size": "12"}]})", 0},
+        {std::string(5000, '[') + std::string(5000, ']'), 0},  // deeper than the library's own limit
         {"[1, 2]", 0},
         {"{\"count\": 1, \"list\": [", 0},
         {"", 0},

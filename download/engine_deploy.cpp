@@ -18,6 +18,50 @@ std::vector<DeployTarget> EngineDeploymentLayout(const std::string& folder) {
     return layout;
 }
 
+bool IsDeploymentFolderName(std::string_view name) {
+    if (name.size() != 19 || name.substr(0, 3) != "QNB") return false;
+    for (char c : name.substr(3)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+    }
+    return true;
+}
+
+namespace {
+
+constexpr uint32_t kLink = kFileAttributeReparsePoint;
+
+// Removes the plain files of a folder; true when nothing is left in it.
+bool RemoveFiles(FileSystem& files, const std::string& folder) {
+    bool empty = true;
+    for (const DirectoryEntry& entry : files.list(folder)) {
+        if (entry.name == "." || entry.name == "..") continue;
+        // Folders, junctions and links are never entered nor removed here.
+        if ((entry.attributes & (kLink | kFileAttributeDirectory)) || !files.deleteFile(folder + entry.name))
+            empty = false;
+    }
+    return empty;
+}
+
+}  // namespace
+
+int RemoveEarlierDeployments(FileSystem& files, const std::string& temporary) {
+    if (temporary.empty()) return 0;
+    int removed = 0;
+    for (const DirectoryEntry& entry : files.list(temporary)) {
+        if (!IsDeploymentFolderName(entry.name) || !(entry.attributes & kFileAttributeDirectory) ||
+            (entry.attributes & kLink))
+            continue;
+        const std::string folder = temporary + entry.name + "\\";
+        Result<FileFacts> inner = files.facts(folder + "download");
+        if (inner && (inner->attributes & kFileAttributeDirectory) && !(inner->attributes & kLink) &&
+            RemoveFiles(files, folder + "download\\")) {
+            (void)files.removeDirectory(folder + "download");
+        }
+        if (RemoveFiles(files, folder) && files.removeDirectory(temporary + entry.name).ok()) ++removed;
+    }
+    return removed;
+}
+
 void EngineLocation::Publish(const std::string& libraryPath) {
     std::lock_guard lock(mutex_);
     path_ = libraryPath;

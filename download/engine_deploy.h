@@ -6,6 +6,7 @@
 #pragma once
 
 #include "jobs/stop_token.h"
+#include "platform/file_system.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qnb {
@@ -60,6 +62,16 @@ struct DeployPorts {
     // Reads the download records (CDownloadManager::Initialise).
     std::function<void()> initialiseDownloads;
 };
+
+// The name the deployment gives its folders: "QNB" and 16 hex digits.
+bool IsDeploymentFolderName(std::string_view name);
+
+// Removes what earlier runs deployed below temporary (ending with "\"):
+// every folder of the deployment's name with its files and its "download"
+// folder's files. Junctions and links are never entered or removed, and
+// what cannot be removed (a running copy holds its folder) stays. Returns
+// the number of folders removed.
+int RemoveEarlierDeployments(FileSystem& files, const std::string& temporary);
 
 // The body of the start-up thread. Returns the library's path ("" when the
 // payload has none or no folder could be made). Files the payload does not

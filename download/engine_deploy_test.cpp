@@ -1,6 +1,14 @@
 #include "download/engine_deploy.h"
 
+#include "platform/folder_tree.h"
+#include "platform/paths.h"
+#include "platform/posix/host_file_system.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <set>
 #include <thread>
@@ -16,6 +24,42 @@ TEST(EngineDeployment, LayoutBelowTheFolder) {
     EXPECT_EQ(layout[1].entry, "download/atl71.dll");
     EXPECT_EQ(layout[1].target, "C:\\Users\\a\\AppData\\Local\\Temp\\QNB01\\download\\atl71.dll");
     EXPECT_EQ(layout[13].entry, "download/zlib1.dll");
+}
+
+// What earlier runs left in the temporary folder goes; what only looks like
+// it, links among it, and what others hold stay.
+TEST(EngineDeployment, EarlierDeploymentsAreRemovedAndNothingElse) {
+    char pattern[] = "/tmp/qnb-deploy-XXXXXX";
+    const std::string root = ::mkdtemp(pattern);
+    ::mkdir((root + "/T").c_str(), 0755);  // the drive
+    HostFileSystem files(root);
+    const std::string temp = "T:\\Temp\\";
+    auto write = [&](const std::string& path) {
+        ASSERT_TRUE(CreateFolderTree(files, std::string(paths::Folder(path))).ok());
+        ASSERT_TRUE(files.writeFile(path, "x"));
+    };
+    write(temp + "QNB0123456789ABCDEF\\xldl.dll");
+    write(temp + "QNB0123456789ABCDEF\\download\\MiniTPFw.exe");
+    write(temp + "QNBFEDCBA9876543210\\xldl.dll");
+    write(temp + "QNB-not-ours\\keep.txt");
+    write(temp + "qnb0123456789abcdef\\keep.txt");  // not the name the deployment gives
+    write(temp + "Outside\\precious.doc");
+    write(temp + "QNB00000000000000AA\\xldl.dll");
+    const std::string host = files.HostPath(temp);
+    // A deployment folder holding a link to a folder elsewhere.
+    ASSERT_EQ(::symlink((host + "/Outside").c_str(), (host + "/QNB00000000000000AA/download").c_str()), 0);
+    // A link that only has the deployment's name.
+    ASSERT_EQ(::symlink((host + "/Outside").c_str(), (host + "/QNB1111111111111111").c_str()), 0);
+
+    EXPECT_EQ(RemoveEarlierDeployments(files, temp), 2);
+    EXPECT_FALSE(files.access(temp + "QNB0123456789ABCDEF", FileSystem::kExists));
+    EXPECT_FALSE(files.access(temp + "QNBFEDCBA9876543210", FileSystem::kExists));
+    EXPECT_TRUE(files.access(temp + "QNB-not-ours\\keep.txt", FileSystem::kExists));
+    EXPECT_TRUE(files.access(temp + "qnb0123456789abcdef\\keep.txt", FileSystem::kExists));
+    EXPECT_TRUE(files.access(temp + "Outside\\precious.doc", FileSystem::kExists)) << "never reached through a link";
+    EXPECT_TRUE(files.access(temp + "QNB1111111111111111", FileSystem::kExists));
+    EXPECT_TRUE(files.access(temp + "QNB00000000000000AA\\download", FileSystem::kExists)) << "the link stays";
+    std::system(("rm -rf '" + root + "'").c_str());
 }
 
 struct Deployment {

@@ -248,10 +248,12 @@ DownloadTask::Outcome DownloadTask::RunSession() {
     {
         std::lock_guard lock(mutex_);
         if (session.ranges) {
-            // Equal shares of what is left, one per connection.
+            // Equal shares of what is left, one per connection, asked for in
+            // pieces of at most maxRequest.
             uint64_t left = *session.total - session.plan->Done();
             uint64_t connections = static_cast<uint64_t>(std::max(1, options_.connections));
-            session.share = std::max(options_.minPiece, (left + connections - 1) / connections);
+            session.share = std::max(options_.minPiece,
+                                     std::min(options_.maxRequest, (left + connections - 1) / connections));
             std::optional<int> first = session.plan->TakeAt(probe.begin, session.share);
             if (!first) stream.reset();
             session.live = options_.connections;
@@ -267,16 +269,22 @@ DownloadTask::Outcome DownloadTask::RunSession() {
         }
     }
 
-    // Watch: speed samples, and progress made durable now and then.
+    // Watch: speed samples, and progress made durable now and then: after a
+    // while, or sooner when much has come, since what arrived after the last
+    // save is fetched again should the process end without warning.
     auto lastSave = std::chrono::steady_clock::now();
+    uint64_t savedDone = 0;
     for (;;) {
         std::unique_lock lock(mutex_);
         if (wake_.wait_for(lock, options_.tick, [&] { return session.live == 0; })) break;
         Sample();
+        const uint64_t done = done_;
         lock.unlock();
-        if (std::chrono::steady_clock::now() - lastSave >= options_.saveInterval) {
+        if (std::chrono::steady_clock::now() - lastSave >= options_.saveInterval ||
+            done - savedDone >= options_.saveBytes) {
             SaveControl(session);
             lastSave = std::chrono::steady_clock::now();
+            savedDone = done;
         }
     }
     for (std::thread& t : threads) t.join();

@@ -25,16 +25,18 @@
 
 namespace qnb::engine {
 
-constexpr char kPartSuffix[] = ".qnbdl";
-constexpr char kControlSuffix[] = ".qnbdl.ctl";
-
 struct EngineOptions {
-    int connections = 4;                       // at most, when the server takes ranges
-    uint64_t minPiece = 1u << 20;              // a range is split only into halves at least this large;
-                                               // also what the first request asks for
+    int connections = 8;                       // at most, when the server takes ranges
+    uint64_t minPiece = 4u << 20;              // a connection's share is at least this large, and a range
+                                               // is split only into halves at least this large; also
+                                               // what the first request asks for
+    uint64_t maxRequest = 32u << 20;           // a connection asks for at most this much at once: servers
+                                               // that pace their answers (nginx's limit_rate) pace each
+                                               // from its own start, and one that falls behind holds less
     size_t bufferSize = 1u << 20;              // per connection
     std::chrono::milliseconds tick{100};       // how often the controller looks at its connections
-    std::chrono::milliseconds saveInterval{500};  // how often progress is made durable
+    std::chrono::milliseconds saveInterval{500};  // how often progress is made durable,
+    uint64_t saveBytes = 8u << 20;                // or sooner, once this much more has come
     std::chrono::milliseconds speedWindow{2000};
 };
 

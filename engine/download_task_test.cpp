@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace qnb::engine {
 namespace {
 
@@ -60,6 +62,50 @@ TEST_F(DownloadTaskTest, SegmentedDownloadIsByteIdenticalAndLeavesOnlyTheTarget)
     EXPECT_LE(server_.Served(), kSize + 4 * server_.chunk);
 }
 
+// Eight connections when every one gets at least the minimum piece; fewer
+// for a file that has fewer such pieces.
+TEST_F(DownloadTaskTest, ConnectionsFollowTheSizeOfTheFile) {
+    struct Case {
+        size_t size;
+        size_t requests;  // ranged requests in all
+    };
+    for (const Case& c : {Case{kSize, 8}, Case{256 << 10, 4}, Case{100 << 10, 2}}) {
+        FakeServer server(RandomBody(c.size));
+        TaskFolder folder;
+        TaskSetup setup{"http://files.example/a.gho", TaskFolder::kFolder, "a.gho", true};
+        EngineOptions options = SmallPieces();
+        options.bufferSize = 1 << 20;  // whole pieces at a read: no connection finishes early and splits another
+        DownloadTask task(setup, server, folder.store(), folder.files(), options);
+        task.Start();
+        ASSERT_TRUE(WaitFor([&] { return task.Snapshot().status == kStatusComplete; })) << c.size;
+        std::set<uint64_t> starts;
+        for (const HttpRequest& r : server.Requests()) starts.insert(r.begin);
+        if (c.requests == 8) {
+            EXPECT_GE(starts.size(), 8u) << c.size;
+        } else {
+            EXPECT_EQ(starts.size(), c.requests) << c.size;
+        }
+        EXPECT_TRUE(folder.Read(std::string(TaskFolder::kFolder) + "a.gho") == server.Body()) << c.size;
+    }
+}
+
+TEST_F(DownloadTaskTest, AConnectionAsksForAtMostOnePieceAtATime) {
+    EngineOptions options = SmallPieces();
+    options.maxRequest = 256 << 10;
+    TaskSetup setup{"http://files.example/img/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+    DownloadTask task(setup, server_, folder_.store(), folder_.files(), options);
+    task.Start();
+    EXPECT_EQ(Finish(task).status, kStatusComplete);
+    EXPECT_TRUE(folder_.Read(kTarget) == body_);
+    size_t requests = 0;
+    for (const HttpRequest& r : server_.Requests()) {
+        ASSERT_TRUE(r.last.has_value());
+        EXPECT_LE(*r.last + 1 - r.begin, options.maxRequest);
+        ++requests;
+    }
+    EXPECT_GE(requests, kSize / options.maxRequest);
+}
+
 TEST_F(DownloadTaskTest, WithoutRangesOneConnectionFetchesTheWholeFile) {
     server_.ranges = false;
     for (bool length : {true, false}) {
@@ -105,6 +151,31 @@ TEST_F(DownloadTaskTest, FailuresBecomeStatusOneWithTheirReason) {
         EXPECT_EQ(s.error, c.error) << c.what;
         EXPECT_FALSE(folder_.Exists(kTarget)) << c.what << ": no file under the final name";
     }
+}
+
+// Progress is recorded once enough has come, not only every so often: what
+// arrived after the last record is fetched again should the process be killed.
+TEST_F(DownloadTaskTest, ProgressIsRecordedOnceEnoughHasCome) {
+    EngineOptions options = SmallPieces();
+    options.saveInterval = std::chrono::hours(1);
+    options.saveBytes = 256 << 10;
+    server_.chunk = 16 << 10;
+    TaskSetup setup{"http://files.example/img/win10.gho", TaskFolder::kFolder, "win10.gho", true};
+    DownloadTask task(setup, server_, folder_.store(), folder_.files(), options);
+    task.Start();
+    ASSERT_TRUE(WaitFor([&] { return task.Snapshot().done >= (1u << 20); }));
+    server_.stall = true;
+    auto recorded = [&] {
+        auto control = DecodeControl(folder_.Read(kTarget + kControlSuffix));
+        uint64_t left = 0;
+        if (control) {
+            for (const ByteRange& r : control->remaining) left += r.size();
+        }
+        return control && kSize - left >= (512u << 10);
+    };
+    EXPECT_TRUE(WaitFor(recorded)) << "the control file records what came";
+    server_.Unstall();
+    EXPECT_EQ(Finish(task).status, kStatusComplete);
 }
 
 TEST_F(DownloadTaskTest, AnAddressThatIsNotHttpIsRefused) {

@@ -24,7 +24,8 @@ Engine::~Engine() {
 
 EngineHandle Engine::Create(const EngineTaskParams& params) {
     TaskSetup setup;
-    setup.url = text::Utf16ToUtf8(FieldText(params.url, kUrlUnits));
+    // What follows "#" is for the caller (the download manager's checks): never asked for.
+    setup.url = WithoutFragment(text::Utf16ToUtf8(FieldText(params.url, kUrlUnits)));
     setup.folder = text::Utf16ToUtf8(FieldText(params.folder, kPathUnits));
     setup.fileName = text::Utf16ToUtf8(FieldText(params.fileName, kPathUnits));
     setup.resume = params.resume != 0;

@@ -41,6 +41,12 @@ enum EngineError : int32_t {
     kErrorUrl = 7,        // the address cannot be used (not http or https)
 };
 
+// What the engine keeps beside the target while a download is not complete
+// ("<target>.qnbdl" and "<target>.qnbdl.ctl"): whoever gives up on a
+// download removes them with it.
+constexpr char kPartSuffix[] = ".qnbdl";
+constexpr char kControlSuffix[] = ".qnbdl.ctl";
+
 constexpr size_t kUrlUnits = 2084;
 constexpr size_t kCookieUnits = 4096;
 constexpr size_t kPathUnits = 260;

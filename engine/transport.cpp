@@ -29,6 +29,8 @@ std::optional<uint64_t> Number(std::string_view& s) {
 
 }  // namespace
 
+std::string WithoutFragment(std::string_view url) { return std::string(url.substr(0, url.find('#'))); }
+
 std::optional<ContentRange> ParseContentRange(std::string_view value) {
     std::string_view s = Trim(value);
     constexpr std::string_view kUnit = "bytes";

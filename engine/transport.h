@@ -47,6 +47,10 @@ public:
     virtual std::unique_ptr<HttpStream> Open(const HttpRequest& request, EngineError* error) = 0;
 };
 
+// The URL without its fragment ("#..."), which names a part of the answer
+// for the client alone and never goes on the wire.
+std::string WithoutFragment(std::string_view url);
+
 // "bytes FIRST-LAST/TOTAL" of a 206 answer.
 struct ContentRange {
     uint64_t first = 0;

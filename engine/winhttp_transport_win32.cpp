@@ -99,7 +99,8 @@ WinHttpTransport::WinHttpTransport() {
 std::unique_ptr<HttpStream> WinHttpTransport::Open(const HttpRequest& request, EngineError* error) {
     *error = kErrorConnect;
     if (!Ready()) return nullptr;
-    std::wstring url = text::Wide(request.url);
+    // WinHttpCrackUrl counts a fragment as part of the path's extra text.
+    std::wstring url = text::Wide(WithoutFragment(request.url));
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);

@@ -23,7 +23,7 @@ const char kBackupRoot[] = "D:\\Quenbrook\\Data\\文件备份";
 class BackupThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
         ASSERT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
         shell.Set(ShellFolder::kWindows, "C:\\Windows");
         shell.Set(ShellFolder::kDesktop, "C:\\Users\\bob\\Desktop");
@@ -122,7 +122,7 @@ TEST_F(BackupThreadTest, TheQqFolderFromItsSettingsOrTheRegistry) {
     for (const Case& c : cases) {
         test::MachineFixture fresh(test::MachineJson("one-disk-c-d"));
         AppContext freshContext;
-        ASSERT_TRUE(freshContext.Initialise(fresh.storage(), fresh.system(), fresh.files()));
+        ASSERT_TRUE(freshContext.Initialise(fresh.storage(), fresh.system(), fresh.files(), fresh.folders()));
         freshContext.SetQqFolder("old");
         fake::FakeRegistry qqRegistry;
         if (c.registry == 1) qqRegistry.AddKey(RegistryRoot::kLocalMachine, kQqRegistryKey);
@@ -223,7 +223,7 @@ TEST(BackupThreadPeMode, WalksTheInstalledWindowsDrive) {
     machine.WriteFile("D:\\Windows\\System32\\ntdll.dll", test::AsString(test::BuildPeImage(v)));
     machine.AddDrive('X');
     AppContext context;
-    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
     ASSERT_TRUE(context.IsPeMode());
     ASSERT_EQ(context.SystemLetter(), 'D');
     const std::string workspace = context.WorkspacePath();

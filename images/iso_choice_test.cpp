@@ -24,7 +24,7 @@ std::ostream& operator<<(std::ostream& out, const Stored& s) {
 TEST(IsoChoice, TheCataloguePageStoresAnAcceptedIsoInTheSettingsFile) {
     test::MachineFixture machine(test::MachineJson("one-disk-c-d"));
     AppContext context;
-    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
     auto stored = [&] {
         Json::Value root;
         EXPECT_TRUE(Json::Reader().parse(machine.ReadFile("D:\\Quenbrook\\Data\\SETTING.JSON"), root));

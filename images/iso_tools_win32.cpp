@@ -1,14 +1,15 @@
 #include "images/iso_tools_win32.h"
 
 #include "app/disk_inventory.h"
-#include "download/downloads_win32.h"
+#include "platform/win32/protected_folder.h"
 #include "payload/resource_archive.h"
 
 namespace qnb::images::win32 {
 
-std::unique_ptr<IsoTools> MakeIsoTools(FileSystem& files, ProcessPort& process, StoragePort& storage, Log* log) {
+std::unique_ptr<IsoTools> MakeIsoTools(FileSystem& files, FolderSecurity& folders, ProcessPort& process,
+                                       StoragePort& storage, Log* log) {
     IsoToolPorts ports;
-    ports.makeFolder = [] { return qnb::win32::MakeProtectedFolder(qnb::win32::TemporaryFolder()); };
+    ports.makeFolder = [&folders] { return folders.MakeHeldFolder(qnb::win32::TemporaryFolder()); };
     ports.extract = [&files](const std::vector<ToolFile>& list) {
         CResourceArchive archive(files);
         archive.LoadFromResource(CResourceArchive::kPayloadId, CResourceArchive::kPayloadType);

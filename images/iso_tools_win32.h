@@ -6,6 +6,7 @@
 #include "images/iso_tools.h"
 #include "log/log.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/process_port.h"
 #include "platform/storage_port.h"
 
@@ -14,8 +15,9 @@
 namespace qnb::images::win32 {
 
 // One per process (the composition root owns it); process should be the
-// logged port. The ports must outlive the tools.
-std::unique_ptr<IsoTools> MakeIsoTools(FileSystem& files, ProcessPort& process, StoragePort& storage,
-                                       Log* log = nullptr);
+// logged port; folders makes and checks the tools' held folder. The ports
+// must outlive the tools.
+std::unique_ptr<IsoTools> MakeIsoTools(FileSystem& files, FolderSecurity& folders, ProcessPort& process,
+                                       StoragePort& storage, Log* log = nullptr);
 
 }  // namespace qnb::images::win32

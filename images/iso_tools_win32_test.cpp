@@ -3,11 +3,12 @@
 // isocmd/isocmd.exe is a small program and which lacks imagex.exe.
 #include "images/iso_tools_win32.h"
 
-#include "download/downloads_win32.h"
 #include "platform/paths.h"
+#include "platform/sim/sim_folder_security.h"
 #include "platform/text.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/process_win32.h"
+#include "platform/win32/protected_folder.h"
 #include "platform/win32/storage_win32.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,9 @@ TEST(IsoToolsWin32, TheToolIsDeployedOnceIntoAFreshProtectedFolderAndStartedByFu
     qnb::win32::Win32FileSystem files;
     qnb::win32::Win32Storage storage;
     RecordingProcess process;
-    std::unique_ptr<IsoTools> tools = win32::MakeIsoTools(files, process, storage);
+    // The simulator's judge: Wine keeps no access lists, so only links are refused.
+    std::unique_ptr<FolderSecurity> folders = sim::MakeSimFolderSecurity(files);
+    std::unique_ptr<IsoTools> tools = win32::MakeIsoTools(files, *folders, process, storage);
 
     ASSERT_TRUE(tools->RunIsoTool("-p", true, true)) << "deployed and started";
     ASSERT_EQ(process.requests.size(), 1u);

@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -16,18 +17,29 @@ namespace qnb::inspect::win32 {
 
 namespace {
 
-// A library of System32, by full path (the program runs elevated).
-qnb::win32::UniqueModule LoadSystemLibrary(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return {};
-    std::wstring path = std::wstring(folder, n) + L"\\" + name;
-    return qnb::win32::UniqueModule(LoadLibraryW(path.c_str()));
-}
+using qnb::win32::LoadSystemLibrary;
 
 template <typename F>
 F Find(const qnb::win32::UniqueModule& library, const char* function) {
-    return library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library.get(), function))) : nullptr;
+    return qnb::win32::LibraryFunction<F>(library, function);
+}
+
+// The adapter lists of IP Helper, looked up at run time from the system
+// folder: IPHLPAPI.DLL is no known system DLL on every Windows, and one
+// beside the program would otherwise be loaded in its place.
+ULONG WINAPI CallGetAdaptersInfo(IP_ADAPTER_INFO* info, ULONG* size) {
+    using Function = ULONG(WINAPI*)(IP_ADAPTER_INFO*, ULONG*);
+    static const qnb::win32::UniqueModule library = LoadSystemLibrary(L"iphlpapi.dll");
+    static const auto function = Find<Function>(library, "GetAdaptersInfo");
+    return function ? function(info, size) : ERROR_NOT_SUPPORTED;
+}
+
+ULONG WINAPI CallGetAdaptersAddresses(ULONG family, ULONG flags, void* reserved, IP_ADAPTER_ADDRESSES* addresses,
+                                      ULONG* size) {
+    using Function = ULONG(WINAPI*)(ULONG, ULONG, void*, IP_ADAPTER_ADDRESSES*, ULONG*);
+    static const qnb::win32::UniqueModule library = LoadSystemLibrary(L"iphlpapi.dll");
+    static const auto function = Find<Function>(library, "GetAdaptersAddresses");
+    return function ? function(family, flags, reserved, addresses, size) : ERROR_NOT_SUPPORTED;
 }
 
 std::vector<AdapterInfo> ReadAdapterInfo(const IP_ADAPTER_INFO* first) {
@@ -67,7 +79,7 @@ void FixedAdapterInfoSource(std::string& text) {
     // the buffer is too small, and this source gives nothing.
     IP_ADAPTER_INFO buffer[1];
     ULONG size = sizeof buffer;
-    if (GetAdaptersInfo(buffer, &size) != ERROR_SUCCESS) return;
+    if (CallGetAdaptersInfo(buffer, &size) != ERROR_SUCCESS) return;
     std::string found = FirstEthernetAddress(ReadAdapterInfo(buffer), true);
     if (!found.empty()) text = found;
 }
@@ -112,10 +124,10 @@ void NetbiosSource(std::string& text) {
 std::vector<stNetPcInfo> AdapterInventory() {
     ULONG size = sizeof(IP_ADAPTER_INFO);
     auto buffer = std::make_unique<unsigned char[]>(size);
-    DWORD rc = GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
+    DWORD rc = CallGetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
     if (rc == ERROR_BUFFER_OVERFLOW) {
         buffer = std::make_unique<unsigned char[]>(size);
-        rc = GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
+        rc = CallGetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size);
     }
     std::vector<stNetPcInfo> inventory;
     if (rc != ERROR_SUCCESS) return inventory;
@@ -193,7 +205,7 @@ void FixedAdapterAddressesSource(std::string& text) {
     // Room for one record only, as for source 1.
     IP_ADAPTER_ADDRESSES buffer[1];
     ULONG size = sizeof buffer;
-    if (GetAdaptersAddresses(AF_UNSPEC, 0, nullptr, buffer, &size) != ERROR_SUCCESS) return;
+    if (CallGetAdaptersAddresses(AF_UNSPEC, 0, nullptr, buffer, &size) != ERROR_SUCCESS) return;
     std::vector<AdapterInfo> adapters;
     for (const IP_ADAPTER_ADDRESSES* a = buffer; a; a = a->Next) {
         AdapterInfo info;

@@ -328,12 +328,25 @@ void PeInstaller::Restart() {
     (void)RunTool(ShutdownPath(), "-r -t 0");
 }
 
-void PeInstaller::Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobControl& control) {
+Status PeInstaller::HandoffSaved(const InstallPlan& plan, PeInstallerOwner& owner) {
+    // The environment does what SETTING.JSON on disk says: a restart is only
+    // offered once the file holds what the program set. Otherwise the boot
+    // entry is taken back, so that the next start is Windows, not an
+    // environment that would act on an older hand-off.
+    if (ports_.context->HandoffOnDisk()) return {};
+    Result<bool> undone = Undo();
+    if (!undone) OrNoLog(ports_.log).Failed(kArea, undone.failure());
+    return Fail(plan, owner, ModeOf(plan.mode).copyFailureText,
+                Failure{"save the hand-off file", ports_.context->WorkspacePath(), errors::kAccessDenied});
+}
+
+Status PeInstaller::Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobControl& control) {
     const ModeRow& row = ModeOf(plan.mode);
     const StopToken& stop = control.stopToken();
     switch (row.ending) {
         case Ending::kReinstall: {
             if (row.option) ports_.context->SetOption(*row.option);
+            if (Status saved = HandoffSaved(plan, owner); !saved) return saved;
             if (ports_.report) ports_.report(row.report);
             owner.SetValue(kCircleProgress, 100);
             owner.SetText(kCircleProgress, kDoneText);
@@ -355,22 +368,24 @@ void PeInstaller::Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobCo
             }
             owner.StopTimer(kInstallTimer);
             owner.SetText(kTimeRemain, kInstalledText);
-            return;
+            return {};
         }
         case Ending::kRestore:
             owner.PrepareRestore();
+            if (Status saved = HandoffSaved(plan, owner); !saved) return saved;
             if (ports_.report) ports_.report(row.report);
             owner.SetText(kPeInfo, kRestoreAfterRestartText);
             owner.SetText(kPeRemain, " ");
             if (owner.AskYesNo(kRestoreCaption, kRestoreQuestion, stop) == Answer::kYes && !control.StopRequested()) {
                 Restart();
             }
-            return;
+            return {};
         case Ending::kBackup:
             if (ports_.report) ports_.report(row.report);
             owner.HandOverBackup();
-            return;
+            return {};
     }
+    return {};
 }
 
 Status PeInstaller::Run(PeInstallMode mode, PeInstallerOwner& owner, JobControl& control) {
@@ -398,6 +413,19 @@ Status PeInstaller::Run(PeInstallMode mode, PeInstallerOwner& owner, JobControl&
         return Fail(plan, owner, row.copyFailureText, Failure{"prepare the boot files: " + plan.refusal, "", 0});
     }
 
+    // The package and the image the environment installs are the bytes the
+    // service named: checked again here, since the files may have changed
+    // on disk since their downloads ended.
+    if (ports_.downloads) {
+        Result<std::string> package = ports_.downloads->VerifiedFile(plan.packageUrl, control.stopToken());
+        if (!package) return Fail(plan, owner, row.packageMissingText, package.failure());
+        const std::string image = ports_.context->SelectedImageUrl();
+        if (mode == PeInstallMode::kReinstall && !ports_.context->Handoff().localImage && !image.empty()) {
+            Result<std::string> verified = ports_.downloads->VerifiedFile(image, control.stopToken());
+            if (!verified) return Fail(plan, owner, row.packageMissingText, verified.failure());
+        }
+    }
+
     Status folder = CreateFolderTree(*ports_.files, plan.folder);
     if (!folder) log.Failed(kArea, folder.failure());
     Status copied = CopyPackage(plan, control);
@@ -415,7 +443,7 @@ Status PeInstaller::Run(PeInstallMode mode, PeInstallerOwner& owner, JobControl&
     Status changed = plan.xp ? RewriteBootIniFile(plan, payload.get()) : RunBcdeditSequence(plan);
     if (!changed) return Fail(plan, owner, row.copyFailureText, changed.failure());
 
-    Ending(plan, owner, control);
+    if (Status ended = Ending(plan, owner, control); !ended) return ended;
     log.Write(kArea, std::string("ready: ") + row.name);
     return {};
 }

@@ -120,7 +120,10 @@ private:
     Status RewriteBootIniFile(const InstallPlan& plan, PayloadFiles* payload);
     Status ExtractXpFiles(const InstallPlan& plan, PayloadFiles* payload);
     bool WriteRecord(PeInstallMode mode, BootMethod method);
-    void Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobControl& control);
+    // The failure, after the copy-failure text and with the boot entry taken
+    // back, when SETTING.JSON on disk does not hold what was set.
+    Status HandoffSaved(const InstallPlan& plan, PeInstallerOwner& owner);
+    Status Ending(const InstallPlan& plan, PeInstallerOwner& owner, JobControl& control);
     Status Fail(const InstallPlan& plan, PeInstallerOwner& owner, const char* text, Failure failure);
 
     PeInstallerPorts ports_;

@@ -9,13 +9,16 @@
 #include "jobs/test_support/manual_clock.h"
 #include "platform/error_codes.h"
 #include "platform/fake/fake_process.h"
+#include "platform/fake/fake_folder_security.h"
 #include "platform/fake/memory_file_system.h"
 #include "platform/folder_tree.h"
 #include "platform/paths.h"
+#include "platform/sha256.h"
 #include "platform/sim/sim_storage.h"
 #include "platform/sim/sim_system.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -101,7 +104,7 @@ public:
         system_ = std::make_unique<sim::SimSystem>(description->windows);
         storage_ = std::make_unique<sim::SimStorage>(std::move(*description));
         files.AddFolders("C:\\Windows\\System32");
-        context.Initialise(*storage_, *system_, files);
+        context.Initialise(*storage_, *system_, files, folders);
         EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
         context.SetPackageUrl(kUrl);
         DownloadManagerPorts ports;
@@ -158,6 +161,7 @@ public:
 
     std::string package = std::string(300000, 'w') + "end";
     fake::MemoryFileSystem files{"CD"};
+    fake::FakeFolderSecurity folders{files};
     AppContext context;
     CDownloadManager downloads;
     fake::FakeProcess process;
@@ -367,6 +371,47 @@ TEST(PeInstaller, WithoutADownloadRecordThePackageIsMissing) {
     EXPECT_FALSE(b.Run(PeInstallMode::kBackup));
     EXPECT_EQ(b.owner.lines.back(), "fatal 关键文件下载失败，无法继续\r\n请关闭杀毒并重启本软件后重试!");
     EXPECT_TRUE(b.Runs().empty());
+}
+
+TEST(PeInstaller, APackageChangedOnDiskSinceItsDownloadIsMissing) {
+    struct Case {
+        const char* what;
+        std::string onDisk;   // the package's bytes when the installer runs
+        bool recordHash;      // Download.json keeps the hash of the downloaded bytes
+    } cases[] = {
+        {"another size", std::string(1000, 'x'), false},
+        {"same size, other bytes", std::string(300000, 'x') + "end", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b("gpt-uefi", false);
+        const std::string downloaded = b.package;
+        b.files.AddFile(kPackage, c.onDisk);
+        b.files.writeFile("D:\\Quenbrook\\Data\\Download.json",
+                          RenderDownloadRecords({{kUrl, kPackage, c.recordHash ? Sha256Hex(downloaded) : "",
+                                                  downloaded.size()}}));
+        b.downloads.Initialise(b.context.WorkspacePath());
+        EXPECT_FALSE(b.Run(PeInstallMode::kBackup));
+        EXPECT_EQ(b.owner.lines.back(), "fatal 关键文件下载失败，无法继续\r\n请关闭杀毒并重启本软件后重试!");
+        EXPECT_TRUE(b.Runs().empty()) << "the boot store is not touched";
+        EXPECT_FALSE(b.files.access("C:\\QNBPE\\boot\\boot.wim", FileSystem::kExists));
+        b.downloads.Stop();
+    }
+}
+
+TEST(PeInstaller, AHandoffFileThatCannotBeSavedAsksNoRestart) {
+    Bench b("gpt-uefi");
+    b.owner.answer = Answer::kYes;
+    b.files.SetAttributes("D:\\Quenbrook\\Data\\SETTING.JSON", kFileAttributeReadOnly);
+    EXPECT_FALSE(b.Run(PeInstallMode::kReinstall));
+    for (const std::string& line : b.owner.lines) EXPECT_EQ(line.find("ask "), std::string::npos) << line;
+    EXPECT_EQ(b.owner.lines.back(), "stop timer 999");
+    EXPECT_NE(std::find(b.owner.lines.begin(), b.owner.lines.end(), kReinstallCopyFailed), b.owner.lines.end());
+    std::vector<std::string> runs = b.Runs();
+    for (const std::string& run : runs) EXPECT_EQ(run.find("shutdown"), std::string::npos) << run;
+    ASSERT_GE(runs.size(), 2u);
+    EXPECT_EQ(runs.back(), "bcdedit /default {current}") << "the next start is Windows again";
+    EXPECT_TRUE(b.reports.empty());
 }
 
 TEST(PeInstaller, AnUnwritableTargetLeavesTheBootStoreAlone) {

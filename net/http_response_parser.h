@@ -13,7 +13,7 @@ class HttpResponseParser {
 public:
     struct Limits {
         size_t maxHeader = 16 * 1024;      // the status line and header fields, end mark included
-        size_t maxBody = 64 * 1024 * 1024;  // the body the answer may bring
+        size_t maxBody = 4 * 1024 * 1024;   // the body the answer may bring: the JSON reader takes no more
     };
 
     enum class State { kNeedMore, kComplete, kFailed };

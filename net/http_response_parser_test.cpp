@@ -80,7 +80,7 @@ TEST(ResponseParser, WholeAnswers) {
         {"two lengths", kOk + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nhello!", Failed(Failure::kBadLength)},
         {"length that overflows 64 bits", kOk + "Content-Length: 99999999999999999999999\r\n\r\n{}",
          Failed(Failure::kTooLarge)},
-        {"length above the limit", kOk + "Content-Length: 67108865\r\n\r\n{}", Failed(Failure::kTooLarge)},
+        {"length above the limit", kOk + "Content-Length: 4194305\r\n\r\n{}", Failed(Failure::kTooLarge)},
         {"chunk size not hex", kOk + "Transfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n",
          Failed(Failure::kBadChunk)},
         {"chunk size with garbage", kOk + "Transfer-Encoding: chunked\r\n\r\n5x\r\nhello\r\n0\r\n\r\n",

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""The HTTP client against a real nginx on loopback: a body of several MB
-sent with a Content-Length arrives exactly (with nginx's sendfile on and
-off, which cut the body differently), and a 404 is a failure.
+"""The HTTP client against a real nginx on loopback: a body of a few MB (just
+below the 4 MiB an answer may bring) sent with a Content-Length arrives
+exactly (with nginx's sendfile on and off, which cut the body differently),
+and a 404 is a failure.
 """
 
 import argparse
@@ -19,7 +20,7 @@ def main():
     parser.add_argument("--qnbdiag", required=True)
     args = parser.parse_args()
     problems = []
-    body = os.urandom(7 * 1024 * 1024 + 1234)
+    body = os.urandom(4 * 1024 * 1024 - 1234)
     with tempfile.TemporaryDirectory(prefix="qnb-nginx-www.") as www:
         with open(os.path.join(www, "image.bin"), "wb") as f:
             f.write(body)

@@ -1,5 +1,9 @@
 #include "net/service_answers.h"
 
+#include "app/download_address.h"
+#include "platform/ascii.h"
+#include "platform/bounded_json.h"
+#include "platform/sha256.h"
 #include "platform/text.h"
 
 #include <json/json.h>
@@ -11,14 +15,12 @@ namespace qnb::net {
 namespace {
 
 bool ParseJson(std::string_view body, Json::Value* root) {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    try {
-        return reader->parse(body.data(), body.data() + body.size(), root, &errors);
-    } catch (const std::exception&) {  // nesting deeper than the reader's stack limit
-        return false;
-    }
+    json::Limits limits;
+    limits.maxBytes = json::kMaxAnswerBytes;
+    std::optional<Json::Value> document = json::Parse(body, limits);
+    if (!document) return false;
+    *root = std::move(*document);
+    return true;
 }
 
 // Texts inside the program are valid UTF-8, whatever the service sent.
@@ -97,6 +99,14 @@ std::optional<Catalogue> ParseCatalogue(std::string_view body, int osTypeCode) {
             !ReadInt(item, "groupid", &e.groupid)) {
             return std::nullopt;
         }
+        // The service's hash, when it gives one, travels with the address,
+        // so that the download is checked against it and against the size.
+        const Json::Value& hash = item["sha256"];
+        if (!hash.isNull() && !(hash.isString() && IsSha256Hex(hash.asString()))) return std::nullopt;
+        if (!e.url.empty()) {
+            e.url = AddressWithChecks(e.url, hash.isString() ? hash.asString() : std::string(),
+                                      e.size > 0 ? static_cast<uint64_t>(e.size) : 0);
+        }
         e.selected = e.brecommend && e.imagetype == osTypeCode;
         catalogue.entries.push_back(std::move(e));
     }
@@ -108,6 +118,12 @@ std::optional<Catalogue> ParseCatalogue(std::string_view body, int osTypeCode) {
         catalogue.groups.push_back(std::move(g));
     }
     return catalogue;
+}
+
+std::string PackageUrlFromAnswer(std::string_view body) {
+    std::string url(ascii::Trim(body, ascii::kWhitespace));
+    if (!AcceptableDownloadUrl(url) || !ParseDownloadAddress(url).valid) return {};
+    return url;
 }
 
 UpdateAnswer ParseUpdate(std::string_view body, UpdateInfo* info) {

@@ -32,7 +32,7 @@ TEST(CatalogueAnswer, FieldsOfAnEntry) {
     ASSERT_EQ(c->entries.size(), 2u);
     const CatalogueEntry& e = c->entries[1];
     EXPECT_EQ(e.index, 1);
-    EXPECT_EQ(e.url, "http://img.example/10x64.wim");
+    EXPECT_EQ(e.url, "http://img.example/10x64.wim#size=4294967296") << "the size travels with the address";
     EXPECT_EQ(e.name, "Windows 10 64位 专业版");
     EXPECT_EQ(e.des, "推荐");
     EXPECT_EQ(e.size, int64_t{4} << 30) << "ten digits, beyond 32 bits";
@@ -50,6 +50,27 @@ TEST(CatalogueAnswer, FieldsOfAnEntry) {
     EXPECT_EQ(c->groups[0].name, "Windows 10 系统");
     EXPECT_EQ(c->groups[1].id, 2);
     EXPECT_EQ(c->groups[1].name, "");
+}
+
+TEST(CatalogueAnswer, TheServicesHashTravelsWithTheAddress) {
+    const std::string hash = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    struct Case {
+        std::string fields;
+        std::string url;
+    };
+    const Case cases[] = {
+        {R"("url": "http://img.example/a.wim", "size": "12", "sha256": ")" + hash + "\"",
+         "http://img.example/a.wim#sha256=" + hash + "&size=12"},
+        {R"("url": "http://img.example/a.wim", "sha256": ")" + std::string(64, 'F') + "\"",
+         "http://img.example/a.wim#sha256=" + std::string(64, 'f')},
+        {R"("url": "http://img.example/a.wim#sha256=00")", "http://img.example/a.wim"},  // not the service's key
+        {R"("sha256": ")" + hash + "\"", ""},  // no address to carry it
+    };
+    for (const Case& c : cases) {
+        auto catalogue = ParseCatalogue(List({Entry(c.fields)}), 64);
+        ASSERT_TRUE(catalogue) << c.fields;
+        EXPECT_EQ(catalogue->entries[0].url, c.url) << c.fields;
+    }
 }
 
 TEST(CatalogueAnswer, RecommendedEntriesForThisMachineStartSelected) {
@@ -88,6 +109,9 @@ TEST(CatalogueAnswer, AnswersThatCountAsFailed) {
         {"group not an array", List({kWin10x64}, "{}")},
         {"group id as a string", List({kWin10x64}, R"([{"id": "1"}])")},
         {"nesting deeper than the reader goes", std::string(5000, '[') + std::string(5000, ']')},
+        {"a hash of other than 64 hex digits", List({Entry(R"("url": "http://a/b", "sha256": "abc")")})},
+        {"a hash as a number", List({Entry(R"("sha256": 5)")})},
+        {"larger than an answer may be", List({Entry("\"des\": \"" + std::string(5 << 20, 'a') + "\"")})},
     };
     for (const Case& c : cases) EXPECT_FALSE(ParseCatalogue(c.answer, 64)) << c.what;
 }
@@ -96,6 +120,28 @@ TEST(CatalogueAnswer, TextsAreValidUtf8) {
     auto c = ParseCatalogue(List({Entry("\"name\": \"Win\xFF\xFE 10\"")}), 64);
     ASSERT_TRUE(c);
     EXPECT_EQ(c->entries[0].name, "Win\xEF\xBF\xBD\xEF\xBF\xBD 10");
+}
+
+TEST(PackageAnswer, OnlyAnAddressToDownloadFromIsTaken) {
+    const std::string hash = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    struct Case {
+        std::string answer;
+        std::string url;
+    };
+    const Case cases[] = {
+        {"http://pe.example/TessalyPE.wim", "http://pe.example/TessalyPE.wim"},
+        {"https://pe.example/TessalyPE.wim#sha256=" + hash + "\r\n", "https://pe.example/TessalyPE.wim#sha256=" + hash},
+        {"  http://pe.example/TessalyPE 2.wim\n", "http://pe.example/TessalyPE 2.wim"},
+        {"http://pe.example/pe.wim#sha256=12345", ""},
+        {"file:///C:/Windows/System32/config/SAM", ""},
+        {"\\\\attacker\\share\\pe.wim", ""},
+        {"http://pe.example/pe.wim\r\nhttp://other.example/", ""},
+        {"http://pe.example/\xE6\x96\xB0.wim", ""},
+        {"http://pe.example/" + std::string(3000, 'a'), ""},
+        {"<html>502 Bad Gateway</html>", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PackageUrlFromAnswer(c.answer), c.url) << c.answer.substr(0, 60);
 }
 
 TEST(UpdateAnswerParse, Cases) {

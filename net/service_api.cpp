@@ -121,7 +121,11 @@ PackageQuery::PackageQuery(AppContext& context, Endpoint api, QueryOptions optio
 
 PackageQuery::~PackageQuery() = default;
 
-void PackageQuery::Answered(std::string_view body) { Store(text::Utf16ToUtf8(text::Utf8ToUtf16(body))); }
+void PackageQuery::Answered(std::string_view body) {
+    // An answer that is no address to download from is treated as none: the
+    // package URL becomes "", and the flows say the package is missing.
+    Store(PackageUrlFromAnswer(body));
+}
 
 void PackageQuery::Failed() { Store(""); }
 

@@ -31,7 +31,7 @@ public:
 class ServiceApiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), files));
+        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), files, machine.folders()));
         ASSERT_EQ(context.OsTypeCode(), 64);
     }
 
@@ -85,7 +85,9 @@ TEST_F(ServiceApiTest, TheCatalogueIsFailedWhileTheServiceIsDownAndLoadsOnceItIs
     std::vector<CatalogueEntry> entries = context.CatalogueEntries();
     ASSERT_EQ(entries.size(), 6u);
     EXPECT_EQ(entries[0].name, "Windows 10 64位 专业版");
-    EXPECT_EQ(entries[0].url, "http://127.0.0.1:" + std::to_string(port) + "/gen/12582912/win10_x64_pro.wim");
+    EXPECT_EQ(entries[0].url, "http://127.0.0.1:" + std::to_string(port) +
+                                  "/gen/12582912/win10_x64_pro.wim#sha256="
+                                  "6a7fc53077b025c606d9cd2dd562545979d4fcb6e6d90fd9cd6bbf702a936384&size=12582912");
     EXPECT_EQ(entries[0].size, 12582912);
     EXPECT_EQ(context.SelectedEntry().index, 0) << "the recommended Windows 10 64-bit image";
     ASSERT_EQ(context.CatalogueGroups().size(), 3u);
@@ -116,7 +118,7 @@ TEST_F(ServiceApiTest, ACatalogueThatDoesNotParseIsFailedWithoutRetry) {
     for (const char* kind : {"empty_list", "json", "types"}) {
         test::LocalService service({std::string("syslist.broken=") + kind});
         AppContext fresh;
-        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files));
+        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files, machine.folders()));
         CatalogueQuery query(fresh, At(service.port()), options);
         Job run("catalogue", clock);
         ASSERT_TRUE(run.Start([&](JobControl& control) { return query.Run(control); }));
@@ -153,7 +155,10 @@ TEST_F(ServiceApiTest, ThePackageUrlIsEmptiedOnceWhileTheServiceIsDown) {
     test::LocalService service({}, {}, port);
     LastAttempt();
     EXPECT_EQ(query.Progress().answers, 1);
-    EXPECT_EQ(Setting()["LocalPeUrl"].asString(), "http://127.0.0.1:" + std::to_string(port) + "/gen/3145728/TessalyPE.wim");
+    const std::string stored = Setting()["LocalPeUrl"].asString();
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/gen/3145728/TessalyPE.wim#sha256=";
+    EXPECT_EQ(stored.substr(0, address.size()), address) << "with the package's hash";
+    EXPECT_EQ(stored.size(), address.size() + 64);
 }
 
 TEST_F(ServiceApiTest, TheUpdateAnswerIsLeftForTheMainWindow) {
@@ -173,7 +178,7 @@ TEST_F(ServiceApiTest, TheUpdateAnswerIsLeftForTheMainWindow) {
     for (const Case& c : cases) {
         test::LocalService service({c.setting});
         AppContext fresh;
-        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files));
+        ASSERT_TRUE(fresh.Initialise(machine.storage(), machine.system(), files, machine.folders()));
         UpdateCheck check(fresh, At(service.port()));
         bool after = false;
         Job run("update check");

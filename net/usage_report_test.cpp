@@ -77,7 +77,7 @@ class UsageReporterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(service.Running());
-        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+        ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
         reporter.Attach([] { return std::optional<WindowsReportFacts>({6, 1, 7601, 1, 9, "Service Pack 1", 1}); },
                         &context);
     }

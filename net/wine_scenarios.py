@@ -20,7 +20,7 @@ import time
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(TOP, "testbed"))
 sys.path.insert(0, os.path.join(TOP, "testbed", "service"))
-from localservice import LocalService, free_port  # noqa: E402
+from localservice import LocalService, free_port, generated_sha256  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from scenarios import Runner  # noqa: E402
 
@@ -91,7 +91,8 @@ def service_calls(s):
                     "groups %r" % catalogue["groups"])
 
         code, package = diag_json(s, "getpe", env=env)
-        url = service.base + "/gen/3145728/TessalyPE.wim"
+        # The package's address, with its hash in the fragment.
+        url = service.base + "/gen/3145728/TessalyPE.wim#sha256=" + generated_sha256(3145728)
         s.check(code == 0 and package.get("url") == url, "getpe %r" % package)
         setting = open(drives.host("D:\\Quenbrook\\Data\\SETTING.JSON"), "rb").read().decode("gbk")
         s.check(json.loads(setting)["LocalPeUrl"] == url, "LocalPeUrl in SETTING.JSON: %s" % setting)
@@ -192,7 +193,7 @@ def startup_threads(s):
         log = api.requests("syslist")
         s.check(len(log) == 1 and log[0]["query"] == "utm_source=2001",
                 "one first catalogue request once the service was up: %r" % log)
-        url = api.base + "/gen/3145728/TessalyPE.wim"
+        url = api.base + "/gen/3145728/TessalyPE.wim#sha256=" + generated_sha256(3145728)
         s.check(state["package_url"] == url, "package URL %r" % state["package_url"])
         setting = json.loads(open(drives.host("D:\\Quenbrook\\Data\\SETTING.JSON"), "rb").read().decode("gbk"))
         s.check(setting["LocalPeUrl"] == url, "LocalPeUrl %r" % setting["LocalPeUrl"])

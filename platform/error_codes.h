@@ -10,6 +10,7 @@ namespace qnb::errors {
 constexpr uint32_t kFileNotFound = 2;         // ERROR_FILE_NOT_FOUND
 constexpr uint32_t kPathNotFound = 3;         // ERROR_PATH_NOT_FOUND
 constexpr uint32_t kAccessDenied = 5;         // ERROR_ACCESS_DENIED
+constexpr uint32_t kDataError = 23;           // ERROR_CRC: the bytes are not the ones they should be
 constexpr uint32_t kNotSameDevice = 17;       // ERROR_NOT_SAME_DEVICE
 constexpr uint32_t kFileExists = 80;          // ERROR_FILE_EXISTS
 constexpr uint32_t kGenFailure = 31;          // ERROR_GEN_FAILURE: no closer code

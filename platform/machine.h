@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/process_port.h"
 #include "platform/registry_port.h"
 #include "platform/shell_folders.h"
@@ -19,6 +20,7 @@ public:
     virtual ProcessPort& process() = 0;
     virtual RegistryPort& registry() = 0;
     virtual ShellFolderPort& shellFolders() = 0;
+    virtual FolderSecurity& folderSecurity() = 0;
 };
 
 }  // namespace qnb

@@ -1,4 +1,5 @@
 // The program's entry point.
+#include "platform/win32/system_library.h"
 #include "program/startup_win32.h"
 
 #include <windows.h>
@@ -10,6 +11,11 @@
 #endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything else: libraries loaded by name come from the system
+    // folder only, and a drive without a disk (a card reader, an empty DVD
+    // drive) never stops the drive scans with a "no disk" dialog.
+    qnb::win32::RestrictLibrarySearch();
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 #ifdef QNB_TEST_HOOKS
     // Test and demo builds run on the machine that QNB_SIM_MACHINE describes, when it is set.
     std::string error;

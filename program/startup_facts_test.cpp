@@ -10,7 +10,7 @@ namespace {
 TEST(StartupFacts, NameTheWindowsTheDisksAndTheWorkspace) {
     test::MachineFixture machine{test::MachineJson("one-disk-c-d")};
     AppContext context;
-    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files()));
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
     const std::string facts = StartupFacts(context, "1.0.0");
     for (const char* part : {"program 1.0.0", "Windows 10.0", "64-bit", "PE mode no", "system C: on disk 0",
                              "1 disks", "workspace D:\\Quenbrook\\Data\\", "ready yes"}) {

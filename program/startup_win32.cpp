@@ -29,7 +29,8 @@ Win32StartupHost::Win32StartupHost(std::unique_ptr<Machine> machine)
     : machine_(std::move(machine)),
       log_(machine_->files(), LocalTimeStamp),
       process_(machine_->process(), log_),
-      isoTools_(images::win32::MakeIsoTools(machine_->files(), process_, machine_->storage(), &log_)) {
+      isoTools_(images::win32::MakeIsoTools(machine_->files(), machine_->folderSecurity(), process_, machine_->storage(),
+                                            &log_)) {
     installer::PeInstallerPorts ports;
     ports.context = &context_;
     ports.files = &machine_->files();
@@ -73,9 +74,13 @@ bool Win32StartupHost::InitialiseFramework() {
 }
 
 void Win32StartupHost::InitialiseContext() {
-    context_.Initialise(machine_->storage(), machine_->system(), machine_->files());
+    context_.Initialise(machine_->storage(), machine_->system(), machine_->files(), machine_->folderSecurity());
     log_.Write("startup", StartupFacts(context_, QNB_PROGRAM_VERSION));
     log_.Open(context_.WorkspacePath());
+    if (!context_.WorkspaceTrusted()) {
+        log_.Write("workspace", std::string("an earlier folder that is ") + Describe(context_.WorkspaceTrust()) +
+                                    ": adopted without its disk choices and records, and protected");
+    }
 }
 
 void Win32StartupHost::SendStartupReport() {
@@ -96,7 +101,8 @@ void Win32StartupHost::StartBackgroundThreads() {
     ConfigureDownloads(downloads_, machine.files(), engine_, &log_);
     deployJob_ = std::make_unique<Job>("download engine deployment", SystemClock(), &deployLog_);
     deployJob_->Start([this, &machine](JobControl&) {
-        return DeployDownloadEngine(machine.files(), process_, context_.WorkspacePath(), downloads_, engine_);
+        return DeployDownloadEngine(machine.files(), machine.folderSecurity(), process_, context_.WorkspacePath(),
+                                    context_.WorkspaceTrusted(), downloads_, engine_);
     });
     guardJob_ = std::make_unique<Job>("space guard", SystemClock(), &guardLog_);
     guardJob_->Start([this, &machine](JobControl& control) {

@@ -29,6 +29,11 @@ PRODUCT_KEYS = {
     "qq": ("HKLM\\SOFTWARE\\Tencent\\QQPCMgr", "ExeString", "REG_SZ", "C:\\windows\\notepad.exe"),
 }
 TWO_LINES = "系统镜像下载失败,请关闭安全软件或检查网络连接。\\r\\n点击确定后本软件将自动退出，请稍后重新打开。"
+# The longest texts the flows show in the lost-file window, and a longer one
+# that needs a second line for each of its parts.
+LONGEST = "关键文件丢失，无法继续，请关闭安全软件或检查网络连接。\\r\\n点击确定后本软件将自动退出，请稍后重新打开。"
+WRAPPED = ("关键文件丢失，无法继续，请关闭安全软件或检查网络连接，然后重新打开本软件再试一次。\\r\\n"
+           "点击确定后本软件将自动退出，请稍后重新打开本软件，并按照提示关闭安全软件后重试。")
 
 
 def reg(box, *args):
@@ -123,12 +128,14 @@ def take(build, out):
         session.click("GuideToCloseSafe", "btn_close")
         guide.wait(timeout=30)
 
-        error = gallery(session, box, build, "error", TWO_LINES)
-        session.wait("LostFile")
-        time.sleep(0.3)
-        shot(session, "error.png", out, "LostFile")
-        session.click("LostFile", "btn_ok")
-        error.wait(timeout=30)
+        for name, message in (("error.png", TWO_LINES), ("error-longest.png", LONGEST),
+                              ("error-wrapped.png", WRAPPED)):
+            error = gallery(session, box, build, "error", message)
+            session.wait("LostFile")
+            time.sleep(0.3)
+            shot(session, name, out, "LostFile")
+            session.click("LostFile", "btn_ok")
+            error.wait(timeout=30)
 
         # The reinstall wizard's backup-file page, on the installed Windows and in the environment.
         with MachineDrives(box, machine_path("one-disk-c-d")) as drives:

@@ -10,6 +10,11 @@ as it would on such a PC; the message is answered, and a click on the
 window's own close button ends the program with exit code 0, without a
 crash. Its service host names are placeholders: its service queries fail,
 as they should here.
+
+Copied into a folder of its own beside libraries named IPHLPAPI.DLL and
+gdiplus.dll that leave a mark when they are loaded, with Wine told to
+prefer such native libraries (as Windows treats libraries that are not
+known system DLLs), it starts without loading either.
 """
 
 import os
@@ -35,6 +40,7 @@ CRASH_DIALOGS = ("Program Error", "程序错误")  # winedbg's window, in Englis
 
 runner = Runner(__doc__, prefix="qnb-shipped", gui=True)
 runner.argument("--program", required=True, help="build/win32/program/QNBReinstaller.exe")
+runner.argument("--planted", required=True, help="the marking library (testbed/planted)")
 runner.argument("--screenshot", required=True, help="where the screen is saved")
 runner.argument("--copy-to", help="a second place for the picture (docs/screens/shipped.png)")
 
@@ -138,6 +144,46 @@ def main_window_opens_and_closes(s):
             output = out.read().decode("utf-8", "replace")
         crash = CRASH_SIGNS.search(output)
         s.check(not crash, "the program's output tells of a crash:\n" + output[-3000:])
+
+
+# The libraries a program running elevated must never take from its own
+# folder; Wine is told to prefer native ones of these names, as Windows does
+# for a library that is no known system DLL.
+PLANTED = ("IPHLPAPI.DLL", "gdiplus.dll")
+
+
+@runner.scenario
+def planted_libraries_are_not_loaded(s):
+    folder = tempfile.mkdtemp(prefix="qnb-planted-")
+    try:
+        program = os.path.join(folder, "QNBReinstaller.exe")
+        shutil.copyfile(s.args.program, program)
+        for name in PLANTED:
+            shutil.copyfile(s.args.planted, os.path.join(folder, name))
+        env = dict(s.box.env)
+        env.pop("QNB_SIM_MACHINE", None)
+        overrides = ",".join(os.path.splitext(n)[0].lower() for n in PLANTED)
+        env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";" + overrides + "=n,b"
+        env["WINEDEBUG"] = "+loaddll"
+        log = os.path.join(folder, "wine.log")
+        with open(log, "w") as out:
+            running = subprocess.Popen(["wine", program], env=env, stdout=out, stderr=out, cwd=folder)
+            try:
+                wait_for(s, lambda: find(s, TITLE), 90, "the window titled %s" % TITLE, running)
+                # The start-up work (deployment, adapters, pictures) is done by the time its message shows.
+                wait_for(s, lambda: find(s, NOT_READY_TITLE), 30, "the message %s" % NOT_READY_TITLE, running)
+            finally:
+                running.kill()
+                running.wait()
+        marks = sorted(f for f in os.listdir(folder) if f.endswith(".loaded"))
+        s.check(not marks, "libraries planted beside the program were loaded: %s" % marks)
+        text = open(log, encoding="utf-8", errors="replace").read()
+        taken = sorted({line.split('"')[1] for line in text.splitlines()
+                        if "Loaded L" in line and os.path.basename(folder).lower() in line.lower()})
+        s.check(all(t.lower().endswith("qnbreinstaller.exe") for t in taken),
+                "libraries were taken from the program's folder: %s" % taken)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def shot(s):

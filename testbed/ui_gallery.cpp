@@ -72,7 +72,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         static std::unique_ptr<qnb::Machine> machine = qnb::sim::OpenMachineFromEnvironment(&error);
         if (!machine) return 2;
         static qnb::AppContext pageContext;
-        pageContext.Initialise(machine->storage(), machine->system(), machine->files());
+        pageContext.Initialise(machine->storage(), machine->system(), machine->files(), machine->folderSecurity());
         static ShellFolderPicker picker;
         test::BackupPageHost page(pageContext, SystemDesktop(), picker);
         if (!page.Create(nullptr, "重装 - Tessaly重装助手", kPopupStyle, kAppWindowExStyle)) return 2;

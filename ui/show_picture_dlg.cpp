@@ -12,11 +12,14 @@ namespace qnb::ui {
 
 CShowPictureDlg::CShowPictureDlg() = default;
 
-UINT CShowPictureDlg::RunCountdown(HWND owner) {
+CShowPictureDlg::CountdownAnswer CShowPictureDlg::RunCountdown(HWND owner) {
     CShowPictureDlg dialog;
-    if (!dialog.Create(owner, "showpicture", kWindowStyle, WS_EX_WINDOWEDGE)) return 1;
+    // A countdown nobody saw is no consent to restart.
+    if (!dialog.Create(owner, "showpicture", kWindowStyle, WS_EX_WINDOWEDGE)) return kCountdownNoAnswer;
     dialog.StartCountdown();
-    return dialog.ShowModal();
+    UINT result = dialog.ShowModal();
+    if (result == kRestartNow || result == kRestartLater) return static_cast<CountdownAnswer>(result);
+    return kCountdownNoAnswer;
 }
 
 void CShowPictureDlg::RunPicture(HWND owner, const std::string& path) {

@@ -12,9 +12,16 @@ class CShowPictureDlg : public uikit::WindowImplBase {
 public:
     CShowPictureDlg();
 
-    // The restart countdown over owner: 1 = restart now (time out or
-    // "立即重启"), 2 = later ("稍后重启").
-    static UINT RunCountdown(HWND owner);
+    // The answers of the restart countdown. Only kRestartNow restarts.
+    enum CountdownAnswer : UINT {
+        // The window could not be made, or was closed some other way: the
+        // caller asks its restart question in a message box instead.
+        kCountdownNoAnswer = 0,
+        kRestartNow = 1,    // the time ran out, or "立即重启"
+        kRestartLater = 2,  // "稍后重启"
+    };
+    // The restart countdown over owner.
+    static CountdownAnswer RunCountdown(HWND owner);
     // Shows a picture over owner until it is clicked.
     static void RunPicture(HWND owner, const std::string& path);
 

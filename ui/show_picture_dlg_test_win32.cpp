@@ -46,6 +46,24 @@ TEST_F(SharedWindows, RestartCountdownTicks) {
     EXPECT_EQ(dialog.ShowModal(), 1u) << "the 121st tick restarts";
 }
 
+// Only the end of the count and "立即重启" mean a restart: a countdown that
+// cannot be shown leaves the question to the caller's message box, and one
+// closed by the system (Alt+F4) counts as "later".
+TEST_F(SharedWindows, ACountdownThatIsNotAnsweredIsNoRestart) {
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(gone);
+    DestroyWindow(gone);  // an owner that no longer exists: the window cannot be made
+    EXPECT_EQ(CShowPictureDlg::RunCountdown(gone), CShowPictureDlg::kCountdownNoAnswer);
+
+    Script closed([&] {
+        uikit::WindowImplBase* countdown = Open("showpicture");
+        if (!countdown) return false;
+        PostMessageW(countdown->GetHWND(), WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
+        return true;
+    });
+    EXPECT_EQ(CShowPictureDlg::RunCountdown(nullptr), CShowPictureDlg::kRestartLater);
+}
+
 TEST_F(SharedWindows, RestartCountdownButtonsAndPictureView) {
     struct Case {
         const char* button;

@@ -2,6 +2,7 @@
 // storage simulator, and its drive letters as folders of a temporary root.
 #pragma once
 
+#include "platform/fake/fake_folder_security.h"
 #include "platform/posix/host_file_system.h"
 #include "platform/sim/sim_storage.h"
 #include "platform/sim/sim_system.h"
@@ -23,6 +24,8 @@ public:
     sim::SimStorage& storage() { return *storage_; }
     sim::SimSystem& system() { return *system_; }
     HostFileSystem& files() { return files_; }
+    // Trusts every folder unless told otherwise.
+    fake::FakeFolderSecurity& folders() { return folders_; }
 
     // Creates a drive folder (described letters have one already).
     void AddDrive(char letter);
@@ -34,6 +37,7 @@ public:
 private:
     std::string root_;
     HostFileSystem files_;
+    fake::FakeFolderSecurity folders_{files_};
     std::unique_ptr<sim::SimStorage> storage_;
     std::unique_ptr<sim::SimSystem> system_;
 };

@@ -36,6 +36,10 @@ public:
         stall = false;
         cv_.notify_all();
     }
+    std::string Body() const {
+        std::lock_guard lock(mutex_);
+        return body_;
+    }
     uint64_t Served() const { return served_; }
     std::vector<HttpRequest> Requests() const {
         std::lock_guard lock(mutex_);

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_machine.h"
 
+#include "platform/sim/sim_folder_security.h"
 #include "platform/text.h"
 
 #include <cstdlib>
@@ -22,6 +23,7 @@ public:
     StoragePort& storage() override { return storage_ ? *storage_ : real_->storage(); }
     SystemPort& system() override { return system_ ? *system_ : real_->system(); }
     FileSystem& files() override { return real_ ? real_->files() : *hostFiles_; }
+    FolderSecurity& folderSecurity() override { return *folderSecurity_; }
 #ifdef _WIN32
     // Programs, the registry and shell folders are the real ones.
     ProcessPort& process() override { return real_->process(); }
@@ -43,6 +45,7 @@ public:
     std::unique_ptr<FileSystem> hostFiles_;    // natively
     std::unique_ptr<SimStorage> storage_;
     std::unique_ptr<SimSystem> system_;
+    std::unique_ptr<FolderSecurity> folderSecurity_;
 };
 
 }  // namespace
@@ -96,6 +99,7 @@ std::unique_ptr<Machine> OpenMachineFromEnvironment(std::string* error) {
 #endif
     machine->system_ = std::make_unique<SimSystem>(description->windows, fallbackSystem);
     machine->storage_ = std::make_unique<SimStorage>(std::move(*description), fallbackStorage);
+    machine->folderSecurity_ = MakeSimFolderSecurity(machine->files());
     return machine;
 }
 

@@ -1,3 +1,5 @@
+// rand_s is declared only when this comes before the first C library header.
+#define _CRT_RAND_S
 #include "platform/win32/file_system_win32.h"
 
 #include "platform/error_codes.h"
@@ -5,14 +7,16 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/wide_path.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
-#include <atomic>
+#include <cstdio>
 
 namespace qnb::win32 {
 
 // The portable codes are Windows' own.
 static_assert(errors::kFileNotFound == ERROR_FILE_NOT_FOUND && errors::kPathNotFound == ERROR_PATH_NOT_FOUND &&
-              errors::kAccessDenied == ERROR_ACCESS_DENIED && errors::kNotSameDevice == ERROR_NOT_SAME_DEVICE &&
+              errors::kAccessDenied == ERROR_ACCESS_DENIED && errors::kDataError == ERROR_CRC && errors::kNotSameDevice == ERROR_NOT_SAME_DEVICE &&
               errors::kGenFailure == ERROR_GEN_FAILURE && errors::kFileExists == ERROR_FILE_EXISTS &&
               errors::kNotSupported == ERROR_NOT_SUPPORTED && errors::kInvalidParameter == ERROR_INVALID_PARAMETER &&
               errors::kDiskFull == ERROR_DISK_FULL && errors::kInvalidName == ERROR_INVALID_NAME &&
@@ -35,10 +39,18 @@ uint64_t Ticks(const FILETIME& t) { return static_cast<uint64_t>(t.dwHighDateTim
 
 uint64_t Size(DWORD high, DWORD low) { return static_cast<uint64_t>(high) << 32 | low; }
 
+// A name beside target that nobody can know in advance, so that nobody can
+// put a file or a link there first (the program runs elevated and writes
+// into folders others may see). Empty when no random number can be had.
 std::string TemporaryBeside(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    return target + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+    unsigned int a = 0, b = 0;
+    if (rand_s(&a) != 0 || rand_s(&b) != 0) return {};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp%08x%08x", a, b);
+    return target + suffix;
 }
+
+constexpr int kTemporaryAttempts = 8;
 
 // Gone, whatever attributes it was copied with.
 void RemoveTemporary(const std::wstring& path) {
@@ -120,14 +132,20 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
 
 bool Win32FileSystem::writeFile(const std::string& path, std::string_view data) {
     std::wstring target = WidePath(path);
-    std::wstring temporary = WidePath(TemporaryBeside(path));
-    bool ok;
-    {
-        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        ok = WriteAll(file.get(), data) && FlushFileBuffers(file.get());
+    std::wstring temporary;
+    UniqueFile file;
+    for (int attempt = 0; attempt < kTemporaryAttempts && !file; ++attempt) {
+        std::string name = TemporaryBeside(path);
+        if (name.empty()) return false;
+        temporary = WidePath(name);
+        // A new file only, never one that is there already, and no link followed.
+        file.reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     }
+    if (!file) return false;
+    bool ok = WriteAll(file.get(), data) && FlushFileBuffers(file.get());
+    file.reset();
     // Only a complete, flushed file replaces the old one.
     ok = ok && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) DeleteFileW(temporary.c_str());
@@ -192,15 +210,23 @@ Status Win32FileSystem::copyFile(const std::string& from, const std::string& to,
     if (!replace && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) return fail(ERROR_FILE_EXISTS);
 
     // Into a temporary file beside the target, renamed only when whole: an
-    // earlier target survives a failed or cancelled copy.
-    std::wstring temporary = WidePath(TemporaryBeside(to));
+    // earlier target survives a failed or cancelled copy. The copy makes a
+    // new file only; a name taken meanwhile is tried again with another.
+    std::wstring temporary;
     CopyContext context{&progress};
     BOOL cancel = FALSE;
-    if (!CopyFileExW(source.c_str(), temporary.c_str(), progress ? OnCopyProgress : nullptr,
-                     progress ? &context : nullptr, &cancel, COPY_FILE_FAIL_IF_EXISTS)) {
+    for (int attempt = 0;; ++attempt) {
+        std::string name = TemporaryBeside(to);
+        if (name.empty()) return fail(ERROR_GEN_FAILURE);
+        temporary = WidePath(name);
+        context = CopyContext{&progress};
+        if (CopyFileExW(source.c_str(), temporary.c_str(), progress ? OnCopyProgress : nullptr,
+                        progress ? &context : nullptr, &cancel, COPY_FILE_FAIL_IF_EXISTS))
+            break;
         DWORD error = context.cancelled ? ERROR_REQUEST_ABORTED : GetLastError();
-        RemoveTemporary(temporary);
-        return fail(error);
+        bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!taken) RemoveTemporary(temporary);  // never remove what someone else put there
+        if (!taken || attempt + 1 == kTemporaryAttempts) return fail(error);
     }
     if (progress && !context.reported) {
         // Wine's CopyFileExW never calls the routine: one report at the end,

@@ -2,6 +2,7 @@
 
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/process_win32.h"
+#include "platform/win32/protected_folder.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_folders_win32.h"
 #include "platform/win32/storage_win32.h"
@@ -19,6 +20,7 @@ public:
     ProcessPort& process() override { return process_; }
     RegistryPort& registry() override { return registry_; }
     ShellFolderPort& shellFolders() override { return shellFolders_; }
+    FolderSecurity& folderSecurity() override { return folderSecurity_; }
 
 private:
     Win32Storage storage_;
@@ -27,6 +29,7 @@ private:
     Win32Process process_;
     Win32Registry registry_;
     Win32ShellFolders shellFolders_;
+    Win32FolderSecurity folderSecurity_;
 };
 
 }  // namespace

@@ -25,7 +25,7 @@ import urllib.request
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVICE = os.path.join(HERE, "service.py")
 sys.path.insert(0, HERE)
-from service import generated_range  # noqa: E402,F401  (re-exported for tests)
+from service import generated_range, generated_sha256  # noqa: E402,F401  (re-exported for tests)
 
 API_PATHS = {
     "syslist": "/soft/quenbrook-reinstall/v2/syslist/",

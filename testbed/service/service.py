@@ -8,8 +8,9 @@ prints "PORT n" on its first line once it listens on 127.0.0.1:n, then
 answers until it is ended (by its process id; see localservice.py).
 
 Paths
-  /soft/quenbrook-reinstall/v2/syslist/    the catalogue (catalogue.json, "{base}" = this service's address)
-  /soft/quenbrook-reinstall/v2/getpe/      the package URL as plain text
+  /soft/quenbrook-reinstall/v2/syslist/    the catalogue (catalogue.json, "{base}" = this service's address;
+                                           each entry's "sha256" is that of its generated file)
+  /soft/quenbrook-reinstall/v2/getpe/      the package URL as plain text, its SHA-256 in the fragment
   /soft/quenbrook-reinstall/v2/update/     the update answer
   /api/soft/quenbrook_reinstall/v2/KIND/   usage reports (sysinfo, backup, backupclick, restore,
                                            restoreclick, reinstall, reinstallclick): "ok"
@@ -35,10 +36,11 @@ file and generated downloads also take the switches as query parameters.
   cuts=A,B,...       send the answer in pieces cut at these offsets of the whole answer
   gap_ms=MS          pause between pieces (default 30), so that each arrives as its own packet
   no_range=1         ignore Range and send the whole file
+  corrupt=OFFSET     send the byte at OFFSET of the file (downloads) changed, in whichever answer holds it
   broken=KIND        json, types, empty_list, empty, length, huge_length, chunk_size,
                      no_length, status, long_header: a broken answer of that kind
   update=none|newer|must   the update answer (default none: status false)
-  pe_url=URL         the package answer (default {base}/gen/3145728/TessalyPE.wim)
+  pe_url=URL         the package answer (default {base}/gen/3145728/TessalyPE.wim#sha256=<its hash>)
 """
 
 import argparse
@@ -75,6 +77,15 @@ UPDATE_ANSWERS = {
 @functools.lru_cache(maxsize=8)
 def generated_block(seed, index):
     return hashlib.shake_128(b"qnb:%d:%d" % (seed, index)).digest(GEN_BLOCK)
+
+
+@functools.lru_cache(maxsize=16)
+def generated_sha256(size, seed=0):
+    """The SHA-256 (hex) of the generated file of SIZE bytes with this seed."""
+    digest = hashlib.sha256()
+    for start in range(0, size, 1 << 20):
+        digest.update(generated_range(seed, start, min(size, start + (1 << 20))))
+    return digest.hexdigest()
 
 
 def generated_range(seed, start, end):
@@ -231,7 +242,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if group == "getpe":
             if broken:
                 return broken_answer(broken)
-            url = switches.get("pe_url", "{base}/gen/3145728/TessalyPE.wim").replace("{base}", base)
+            default = "{base}/gen/3145728/TessalyPE.wim#sha256=" + generated_sha256(3145728)
+            url = switches.get("pe_url", default).replace("{base}", base)
             return Answer(200, url.encode("utf-8"))
         if group == "update":
             if broken:
@@ -277,6 +289,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return self.ranged_answer(int(size_text), lambda s, e: generated_range(seed, s, e), switches)
 
     def ranged_answer(self, size, read, switches):
+        if "corrupt" in switches:
+            read = corrupted(read, int(switches["corrupt"]))
         fields = [("Accept-Ranges", "bytes")]
         wanted = self.headers.get("Range", "")
         span = None if switches.get("no_range") else parse_range(wanted, size)
@@ -379,6 +393,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
                         return
                 except OSError:
                     return
+
+
+def corrupted(read, offset):
+    """read(start, end) of a file whose byte at OFFSET is changed."""
+    def changed(start, end):
+        data = read(start, end)
+        if start <= offset < end:
+            data = bytearray(data)
+            data[offset - start] ^= 0xFF
+            data = bytes(data)
+        return data
+    return changed
 
 
 def parse_range(header, size):

@@ -9,7 +9,10 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from localservice import API_PATHS, LocalService, generated_bytes  # noqa: E402
+import hashlib  # noqa: E402
+import json  # noqa: E402
+
+from localservice import API_PATHS, LocalService, generated_bytes, generated_sha256  # noqa: E402
 
 
 def fetch(port, path, headers=()):
@@ -71,6 +74,26 @@ class ServiceTest(unittest.TestCase):
         self.assertIn("专业版", text)
         self.assertIn(self.service.base + "/gen/", text)
         self.assertNotIn("{base}", text)
+
+    def test_hashes_name_the_files_served(self):
+        _, _, body = self.get(API_PATHS["syslist"])
+        entries = json.loads(body.decode("utf-8"))["list"]
+        for entry in entries:
+            size = int(entry["url"].split("/gen/")[1].split("/")[0])
+            self.assertEqual(entry["sha256"], hashlib.sha256(generated_bytes(size)).hexdigest(), entry["url"])
+        _, _, body = self.get(API_PATHS["getpe"])
+        url, _, fragment = body.decode().partition("#")
+        self.assertEqual(url, self.service.base + "/gen/3145728/TessalyPE.wim")
+        self.assertEqual(fragment, "sha256=" + generated_sha256(3145728))
+
+    def test_corrupt_changes_one_byte_in_whichever_answer_holds_it(self):
+        whole = generated_bytes(200000)
+        _, _, body = self.get("/gen/200000?corrupt=150000")
+        self.assertEqual([i for i in range(len(body)) if body[i] != whole[i]], [150000])
+        _, _, body = self.get("/gen/200000?corrupt=150000", [("Range", "bytes=149990-150009")])
+        self.assertEqual(body, whole[149990:150000] + bytes([whole[150000] ^ 0xFF]) + whole[150001:150010])
+        _, _, body = self.get("/gen/200000?corrupt=150000", [("Range", "bytes=0-99")])
+        self.assertEqual(body, whole[:100])
 
     def test_ranges(self):
         cases = [  # Range header, status, first byte, end

@@ -119,7 +119,7 @@ int RunBackupFiles(const Arguments& args) {
         return 1;
     }
     AppContext context;
-    if (!context.Initialise(machine->storage(), machine->system(), machine->files())) {
+    if (!context.Initialise(machine->storage(), machine->system(), machine->files(), machine->folderSecurity())) {
         PrintError("the context is not ready: no workspace folder");
         return 1;
     }

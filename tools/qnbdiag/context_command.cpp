@@ -61,7 +61,7 @@ int RunContext(const Arguments& args) {
         return 1;
     }
     AppContext context;
-    context.Initialise(machine->storage(), machine->system(), machine->files());
+    context.Initialise(machine->storage(), machine->system(), machine->files(), machine->folderSecurity());
 
     Json::Value j(Json::objectValue);
     j["ready"] = context.IsReady();

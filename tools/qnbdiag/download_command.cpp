@@ -1,13 +1,16 @@
 // qnbdiag download URL FOLDER: one download through the program's download
 // manager and the engine library of its payload archive, deployed the way
-// the program deploys it. Prints a progress line about once a second:
+// the program deploys it. Looks at the download every 100 ms and prints a
+// progress line about once a second and whenever the state changes:
 //   state 3 percent 42 done 441450496 total 1051721728 speed 52428800 retries 0
-// and exits 0 when the download is complete, 1 when it failed.
+// then, when it is complete, "saved PATH" and "elapsed SECONDS" (from this
+// program's start), and exits 0; 1 when it failed.
 // Options: --workspace FOLDER reads and writes Download.json there first
 // (as start-up does); --timeout SECONDS gives up after that long (exit 3);
-// --direct drives the engine library itself, without the manager, looking
-// every 20 ms, and prints "elapsed SECONDS" from start to completion (for
-// the benchmarks).
+// --handover checks the complete file once more as the installer does
+// before it takes it ("handed over PATH", or exit 1); --direct drives the
+// engine library itself, without the manager, looking every 20 ms, and
+// prints "elapsed SECONDS" from start to completion.
 #include "tools/qnbdiag/commands.h"
 #include "tools/qnbdiag/json_output.h"
 
@@ -20,15 +23,22 @@
 #include "log/diagnostic_log.h"
 #include "log/local_time_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/sim/sim_folder_security.h"
 #include "platform/win32/process_win32.h"
 
 #include <chrono>
 #include <thread>
 #endif
 
+#include <chrono>
 #include <cstdlib>
 
 namespace qnb::diag {
+
+namespace {
+// Taken before main runs: the time a user waits includes the deployment.
+const auto kProgramStart = std::chrono::steady_clock::now();
+}  // namespace
 
 #ifdef _WIN32
 namespace {
@@ -75,10 +85,13 @@ int RunDownload(const Arguments& args) {
     std::string url, folder, workspace;
     double timeout = 0;
     bool direct = false;
+    bool handover = false;
     Arguments plain;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--direct") {
             direct = true;
+        } else if (args[i] == "--handover") {
+            handover = true;
         } else if (args[i] == "--workspace" && i + 1 < args.size()) {
             workspace = args[++i];
         } else if (args[i] == "--timeout" && i + 1 < args.size()) {
@@ -88,7 +101,7 @@ int RunDownload(const Arguments& args) {
         }
     }
     if (plain.size() != 2) {
-        PrintError("usage: download URL FOLDER [--workspace FOLDER] [--timeout SECONDS] [--direct]");
+        PrintError("usage: download URL FOLDER [--workspace FOLDER] [--timeout SECONDS] [--handover] [--direct]");
         return 2;
     }
     url = plain[0];
@@ -102,7 +115,10 @@ int RunDownload(const Arguments& args) {
     static CDownloadManager downloads;
     win32::ConfigureDownloads(downloads, files, engine, logged);
     static win32::Win32Process process;
-    Status deployed = win32::DeployDownloadEngine(files, process, workspace, downloads, engine);
+    // Wine keeps no access lists: the simulator's judge of folders, which
+    // checks for links only (the real one is the program's).
+    static std::unique_ptr<FolderSecurity> folders = sim::MakeSimFolderSecurity(files);
+    Status deployed = win32::DeployDownloadEngine(files, *folders, process, workspace, true, downloads, engine);
     std::string library = engine.Get().value_or("");
     if (!deployed || library.empty()) {
         PrintError("no engine: this program's payload carries no xldl.dll, or its folder could not be made");
@@ -111,6 +127,8 @@ int RunDownload(const Arguments& args) {
     std::printf("engine %s\n", library.c_str());
     if (direct) return RunDirect(library, url, folder, timeout);
     auto start = std::chrono::steady_clock::now();
+    auto printed = start - std::chrono::seconds(1);
+    int32_t lastState = -1;
     for (;;) {
         std::string savePath;
         int32_t state = 0, percent = 0, speed = 0, retries = 0;
@@ -122,11 +140,28 @@ int RunDownload(const Arguments& args) {
                 return 1;
             }
         }
-        std::printf("state %d percent %d done %llu total %llu speed %d retries %d\n", state, percent,
-                    static_cast<unsigned long long>(done), static_cast<unsigned long long>(total), speed, retries);
-        std::fflush(stdout);
+        auto now = std::chrono::steady_clock::now();
+        if (state != lastState || now - printed >= std::chrono::seconds(1)) {
+            std::printf("state %d percent %d done %llu total %llu speed %d retries %d\n", state, percent,
+                        static_cast<unsigned long long>(done), static_cast<unsigned long long>(total), speed,
+                        retries);
+            std::fflush(stdout);
+            printed = now;
+            lastState = state;
+        }
         if (state == kDownloadComplete) {
-            std::printf("saved %s\n", savePath.c_str());
+            std::printf("saved %s\nelapsed %.3f\n", savePath.c_str(),
+                        std::chrono::duration<double>(std::chrono::steady_clock::now() - kProgramStart).count());
+            std::fflush(stdout);
+            if (handover) {
+                Result<std::string> file = downloads.VerifiedFile(url);
+                if (!file) {
+                    PrintError("not handed over: " + file.failure().Describe());
+                    downloads.Stop();
+                    return 1;
+                }
+                std::printf("handed over %s\n", file->c_str());
+            }
             downloads.Stop();
             return 0;
         }
@@ -140,11 +175,12 @@ int RunDownload(const Arguments& args) {
             downloads.Stop();
             return 3;
         }
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 #else
     (void)timeout;
     (void)direct;
+    (void)handover;
     PrintError("the download engine runs in the Windows builds only");
     return 1;
 #endif

@@ -108,14 +108,14 @@ int RunIsoChoose(const Arguments& args) {
         return 1;
     }
     AppContext context;
-    if (store && !context.Initialise(machine->storage(), machine->system(), machine->files())) {
+    if (store && !context.Initialise(machine->storage(), machine->system(), machine->files(), machine->folderSecurity())) {
         PrintError("the application context is not ready: nothing can be stored");
         return 1;
     }
     ErrorLog log;
     LoggedProcessPort process(machine->process(), log);
     std::unique_ptr<images::IsoTools> tools =
-        images::win32::MakeIsoTools(machine->files(), process, machine->storage(), &log);
+        images::win32::MakeIsoTools(machine->files(), machine->folderSecurity(), process, machine->storage(), &log);
     Json::Value j(Json::objectValue);
     j["choices"] = Json::Value(Json::arrayValue);
     for (const std::string& iso : isos) {

@@ -117,7 +117,7 @@ public:
             return;
         }
         FileSystem& files = machine_->files();
-        context_.Initialise(machine_->storage(), machine_->system(), files);
+        context_.Initialise(machine_->storage(), machine_->system(), files, machine_->folderSecurity());
         if (!context_.IsReady()) {
             error_ = "the application context is not ready (no workspace folder)";
             return;

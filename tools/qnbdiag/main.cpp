@@ -22,7 +22,7 @@ const char kUsage[] =
     "  payload list [ARCHIVE]      list the payload archive (the program's own, or a 7z file)\n"
     "  payload extract NAME TARGET [ARCHIVE]\n"
     "                              write one entry of the payload archive to a file\n"
-    "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS]\n"
+    "  download URL FOLDER [--workspace FOLDER] [--timeout SECONDS] [--handover] [--direct]\n"
     "                              download through the download manager and the payload's engine\n"
     "  backup-files [--desktop] [--qq] [--pictures] [--music] [--documents] [--videos]\n"
     "               [--folder PATH]... [--local-image PATH] [--lock PATH]\n"

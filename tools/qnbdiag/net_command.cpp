@@ -47,7 +47,7 @@ struct Session {
     Session() {
         std::string error;
         machine = sim::OpenMachineFromEnvironment(&error);
-        if (machine) context.Initialise(machine->storage(), machine->system(), machine->files());
+        if (machine) context.Initialise(machine->storage(), machine->system(), machine->files(), machine->folderSecurity());
     }
     std::unique_ptr<Machine> machine;
     AppContext context;

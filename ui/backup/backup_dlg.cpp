@@ -1,5 +1,6 @@
 #include "ui/backup/backup_dlg.h"
 
+#include "installer/pe_install_mode.h"
 #include "platform/ascii.h"
 #include "ui/backup/system_backup.h"
 #include "ui/shared_windows.h"
@@ -89,6 +90,9 @@ void CXBackUpDlg::Finish() {
     std::string note;
     if (uikit::CControlUI* edit = FindControl("edit_backupinfo")) note = edit->GetText();
     if (!WriteBackupDescription(*services_.files, context, picturePath_, note, services_.now(), services_.log)) {
+        // No restart into an environment that would not find its work.
+        services_.desktop->ShowMessage(GetHWND(), installer::ModeOf(installer::PeInstallMode::kBackup).copyFailureText,
+                                       "错误", MB_OK | MB_ICONERROR);
         return;
     }
     if (context.IsPeMode()) {

@@ -1,6 +1,6 @@
 #include "ui/backup/desktop_camera_win32.h"
 
-#include "download/downloads_win32.h"
+#include "platform/win32/protected_folder.h"
 #include "platform/scope_exit.h"
 #include "platform/text.h"
 

@@ -63,6 +63,11 @@ bool WriteBackupDescription(FileSystem& files, AppContext& context, const std::s
         return false;
     }
     context.SetOption(1);
+    if (!context.HandoffOnDisk()) {
+        // The environment would not know it is to make a backup.
+        OrNoLog(log).Failed(kArea, Failure{"save the hand-off file with Option 1", context.WorkspacePath(), 0});
+        return false;
+    }
     OrNoLog(log).Write(kArea, path + " written, Option 1");
     return true;
 }

@@ -3,6 +3,7 @@
 #include "ui/backup/system_backup.h"
 
 #include "app/test_support/machine_fixture.h"
+#include "platform/fake/fake_folder_security.h"
 #include "platform/fake/memory_file_system.h"
 #include "platform/sim/machine_description.h"
 #include "platform/sim/sim_storage.h"
@@ -76,12 +77,14 @@ public:
         system_ = std::make_unique<sim::SimSystem>(description->windows);
         storage_ = std::make_unique<sim::SimStorage>(std::move(*description));
         files.AddFolders("C:\\Windows\\System32");
-        context.Initialise(*storage_, *system_, files);
+        context.Initialise(*storage_, *system_, files, folders);
         EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
     }
     std::string Setting() { return files.Content("D:\\Quenbrook\\Data\\SETTING.JSON").value_or(""); }
 
     fake::MemoryFileSystem files{"CD"};
+
+    fake::FakeFolderSecurity folders{files};
     AppContext context;
 
 private:

@@ -42,7 +42,7 @@ Machine::Machine(bool pe, bool earlierFolderOnC) {
     system = std::make_unique<sim::SimSystem>(description->windows);
     storage = std::make_unique<sim::SimStorage>(std::move(*description));
     if (earlierFolderOnC) files.AddFolders("C:\\Quenbrook\\Data");
-    context.Initialise(*storage, *system, files);
+    context.Initialise(*storage, *system, files, folders);
     EXPECT_TRUE(context.IsReady()) << "workspace " << context.WorkspacePath() << " result "
                                    << context.WorkspaceResult();
 }

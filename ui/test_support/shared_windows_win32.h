@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "platform/fake/fake_folder_security.h"
 #include "platform/fake/memory_file_system.h"
 #include "platform/file_system.h"
 #include "platform/sim/sim_storage.h"
@@ -46,6 +47,7 @@ struct Machine {
     std::unique_ptr<sim::SimStorage> storage;
     std::unique_ptr<sim::SimSystem> system;
     fake::MemoryFileSystem files{"CD"};  // the files of the machine
+    fake::FakeFolderSecurity folders{files};
     AppContext context;
 };
 

@@ -111,7 +111,7 @@ FlowBench::FlowBench(bool pe, bool windows) {
     system_ = std::make_unique<sim::SimSystem>(description->windows);
     storage_ = std::make_unique<sim::SimStorage>(std::move(*description));
     if (windows) files.AddFile("C:\\Windows\\System32\\ntdll.dll", "MZ");
-    context.Initialise(*storage_, *system_, files);
+    context.Initialise(*storage_, *system_, files, folders);
     EXPECT_TRUE(context.IsReady());
     EXPECT_EQ(context.WorkspacePath(), kWorkspace);
     context.SetPackageUrl(kPackageUrl);

@@ -8,6 +8,7 @@
 #include "app/app_context.h"
 #include "installer/installer_owner.h"
 #include "platform/fake/fake_process.h"
+#include "platform/fake/fake_folder_security.h"
 #include "platform/fake/memory_file_system.h"
 #include "platform/sim/sim_storage.h"
 #include "platform/sim/sim_system.h"
@@ -86,6 +87,8 @@ public:
     std::string Setting();  // SETTING.JSON's bytes
 
     fake::MemoryFileSystem files{"CD"};
+
+    fake::FakeFolderSecurity folders{files};
     AppContext context;
     ScriptedDownloads downloads;
     ScriptedCamera camera{files};
