@@ -40,9 +40,12 @@ void CPageHW::Relay::Finished(const Status& outcome) {
 CPageHW::CPageHW(AppContext& context, inspect::HardwareSources sources, Clock& clock)
     : context_(context), sources_(std::move(sources)), clock_(clock) {}
 
-CPageHW::~CPageHW() {
+CPageHW::~CPageHW() { Stop(); }
+
+void CPageHW::Stop() {
     if (job_) job_->RequestStop();
     job_.reset();
+    relay_.target = nullptr;
 }
 
 void CPageHW::Start() { StartCheck(); }

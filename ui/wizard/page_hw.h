@@ -42,6 +42,8 @@ public:
     void SetReady(uikit::ControlTree& tree, JobListener* listener);
     // Applies the news in the order the check made them (window thread).
     void TakeNews();
+    // Stops a running check and waits for it (before the window's listener goes).
+    void Stop();
 
     // "btn_recheck": a new check, after the list is emptied.
     void Notify(uikit::TNotifyUI& msg) override;
