@@ -18,7 +18,11 @@
 #include "platform/machine.h"
 #include "platform/win32/handles.h"
 #include "program/startup.h"
+#include "ui/main_logic.h"
 #include "ui/security_probe_win32.h"
+#include "ui/wizard/folder_picker_win32.h"
+
+#include "uikit/win32/window_impl_base.h"
 
 #include <memory>
 
@@ -62,6 +66,10 @@ public:
     images::IsoTools& isoTools() { return *isoTools_; }
 
 private:
+    // The window of an action of the main window; nullptr while this build has none.
+    std::unique_ptr<uikit::WindowImplBase> CreateActionWindow(ui::MainAction action);
+    std::unique_ptr<uikit::WindowImplBase> CreateReinstallWizard();
+
     std::unique_ptr<Machine> machine_;
     DiagnosticLog log_;
     LoggedProcessPort process_;  // every program started goes into the log
@@ -83,6 +91,7 @@ private:
     JobEndLog updateLog_{log_, "update", true};
     ui::Win32SecurityProbe securityProbe_{[this] { return context_.OsTypeCode(); }};
     ui::SecurityDetector security_{securityProbe_};
+    ui::ShellFolderPicker folderPicker_;
     std::unique_ptr<ui::CMainDlg> mainWindow_;
 
     // Made at start, declared last: destroyed (stopped and joined) before what they use.
