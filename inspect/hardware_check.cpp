@@ -62,8 +62,10 @@ Status RunHardwareCheck(JobControl& control, const std::function<bool()>& ready,
         // One initialisation's facts for every row below.
         std::shared_ptr<const MachineFacts> facts = context.Facts();
         sink.Status("正在获取操作系统信息...");
+        // An edition Windows does not name (inside the environment) leaves no double blank.
+        const std::string edition = EditionName(facts->productType);
         sink.Row("操作系统",
-                 OsName(facts->major, facts->minor) + " " + EditionName(facts->productType) + " " +
+                 OsName(facts->major, facts->minor) + " " + (edition.empty() ? "" : edition + " ") +
                      (facts->is64 ? "64位" : "32位"),
                  false);
         sink.Progress(30);

@@ -623,6 +623,29 @@ def load_error():
     return svg(96, 72, body)
 
 
+def install_flow():
+    """The install page's way to the restart: four stations on a line."""
+    glyphs = [
+        '<path d="M0 -9V5M-6 0L0 6L6 0M-8 9H8" fill="none" stroke="#fff" stroke-width="2.4" stroke-linecap="round" '
+        'stroke-linejoin="round"/>',
+        '<path d="M-9 -6A1.5 1.5 0 0 1 -7.5 -7.5H-3L-1 -5H7.5A1.5 1.5 0 0 1 9 -3.5V6.5A1.5 1.5 0 0 1 7.5 8H-7.5A1.5 '
+        '1.5 0 0 1 -9 6.5Z" fill="#fff"/>',
+        '<rect x="-7" y="-7" width="14" height="14" rx="2" fill="#fff"/><path d="M-3 -10V-7M3 -10V-7M-3 7V10M3 7V10'
+        'M-10 -3H-7M-10 3H-7M7 -3H10M7 3H10" stroke="#fff" stroke-width="1.8" stroke-linecap="round"/>',
+        '<path d="M-5.5 -6A8.5 8.5 0 1 0 5.5 -6" fill="none" stroke="#fff" stroke-width="2.4" stroke-linecap="round"/>'
+        '<path d="M0 -10V-1" stroke="#fff" stroke-width="2.4" stroke-linecap="round"/>',
+    ]
+    names = ["下载镜像", "备份资料", "安装PE", "重启装机"]
+    colours = [BLUE, GREEN, BLUE_LIGHT, "#8a95a1"]
+    body = '<path d="M66 22H454" stroke="%s" stroke-width="2" stroke-dasharray="4 5"/>' % LINE
+    for i, (glyph, name, colour) in enumerate(zip(glyphs, names, colours)):
+        cx = 66 + i * 129.3
+        body += '<circle cx="%.1f" cy="22" r="20" fill="%s"/>' % (cx, colour)
+        body += '<g transform="translate(%.1f,22)">%s</g>' % (cx, glyph)
+        body += text("%.1f" % cx, 60, name, 12, GREY, anchor="middle")
+    return svg(520, 66, body)
+
+
 def iso_local():
     return svg(20, 20, disc(10, 10, 8.5))
 
@@ -659,6 +682,7 @@ def pictures():
         "iso_analyse.png": (iso_analyse(), 72, 72),
         "combo.png": (combo_frame(), 250, 96),
         "iso_local.png": (iso_local(), 20, 20),
+        "install_flow.png": (install_flow(), 520, 66),
         "title0.png": (wizard_title(1, "环境检测"), 260, 36),
         "title1.png": (wizard_title(2, "选择系统"), 260, 36),
         "title3.png": (wizard_title(3, "备份资料"), 260, 36),

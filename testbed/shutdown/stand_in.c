@@ -1,6 +1,7 @@
 /* A stand-in for shutdown.exe in the test bed's Wine prefix (test builds
    only): it restarts nothing and writes its arguments, one line per run, to
-   shutdown.log beside itself. */
+   shutdown.log beside itself. Copied under another name it stands in for
+   that program the same way (changeDesk.exe writes changeDesk.log). */
 #include <windows.h>
 
 #include <stdio.h>
@@ -10,8 +11,9 @@ int wmain(void) {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
     wchar_t* slash = wcsrchr(path, L'\\');
-    if (!length || !slash || (size_t)(slash - path) + 14 >= MAX_PATH) return 1;
-    wcscpy(slash + 1, L"shutdown.log");
+    wchar_t* dot = slash ? wcsrchr(slash, L'.') : NULL;
+    if (!length || length >= MAX_PATH - 4 || !slash) return 1;
+    wcscpy(dot ? dot : path + length, L".log");
 
     const wchar_t* line = GetCommandLineW();
     /* The program itself, quoted or not, and the blanks after it. */

@@ -43,7 +43,8 @@ const char kUiUsage[] =
     "  tick CLASS TIMER [COUNT]       fire a window timer COUNT times\n"
     "  hold-timers on|off             stop (or let run again) the programs' window timers\n"
     "  close CLASS [CODE]             close a window with a code\n"
-    "  pick PATH                      answer the open folder picker or file-open dialog with PATH\n"
+    "  pick PATH                      answer the folder picker or file-open dialog with PATH\n"
+    "                                 (waits up to 15 s for one to show)\n"
     "  pick-cancel                    cancel the open folder picker or file-open dialog\n"
     "  answer TITLE ok|yes|no|cancel  press a button of a message box\n"
     "  paint-time CLASS [COUNT] [TIMER]  repaint a window COUNT times, milliseconds each\n"
@@ -94,6 +95,29 @@ int Send(const Json::Value& request, bool print) {
         // Another program may have the window.
         if (reply["absent"].asBool()) continue;
         break;
+    }
+    PrintError(lastError);
+    return 1;
+}
+
+// The dialog may still be coming up: asked again for up to 15 s.
+int Pick(const Json::Value& request) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    std::string lastError = "no program with an automation channel is running";
+    while (true) {
+        for (HWND server : Servers()) {
+            Json::Value reply;
+            std::string error;
+            if (!Call(server, request, &reply, &error)) {
+                lastError = error;
+            } else if (reply["ok"].asBool()) {
+                return 0;
+            } else {
+                lastError = reply["error"].asString();
+            }
+        }
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     PrintError(lastError);
     return 1;
@@ -169,14 +193,11 @@ int RunUi(const Arguments& args) {
         }
         return result;
     }
-    if (command == "pick" && n == 2) {
-        request["path"] = args[1];
-        return Send(request, false);
-    }
-    if (command == "pick-cancel" && n == 1) {
+    if ((command == "pick" && n == 2) || (command == "pick-cancel" && n == 1)) {
         request["command"] = "pick";
-        request["cancel"] = true;
-        return Send(request, false);
+        if (n == 2) request["path"] = args[1];
+        request["cancel"] = n == 1;
+        return Pick(request);
     }
     if (command == "answer" && n == 3) {
         std::string error;

@@ -258,7 +258,10 @@ void CInstallDlg::OnStageDone(bool backupFinished, bool downloadsFinished) {
         return;
     }
     ports_.context->SetOption(0);
-    if (!ports_.shell->OpenHidden(kChangeDeskPath)) log_.Write(kArea, std::string("the shell did not open ") + kChangeDeskPath);
+    if (!ports_.shell->OpenHidden(kChangeDeskPath)) {
+        log_.Write(kArea, std::string("the shell did not open ") + kChangeDeskPath);
+    }
+    log_.Write(kArea, "handed over to the environment's tool; the wizard closes with 1");
     Close(1);
 }
 

@@ -12,7 +12,7 @@ constexpr char kGroupOptionAttributes[] =
     "width=\"160\" normalimage=\"file='skin/soft_option.png' source='0,0,125,34' corner='4,4,4,4'\" "
     "hotimage=\"file='skin/soft_option.png' source='0,44,125,78' corner='4,4,4,4'\" "
     "selectedimage=\"file='skin/soft_option.png' source='0,88,125,122' corner='4,4,4,4'\" "
-    "textcolor=\"#FFFFFFFF\" padding=\"0,0,2,0\" align=\"center\"";
+    "textcolor=\"#FFFFFFFF\" padding=\"0,0,2,0\" align=\"center\" font=\"1\"";
 
 }  // namespace
 
