@@ -12,7 +12,9 @@ constexpr char kGroupOptionAttributes[] =
     "width=\"160\" normalimage=\"file='skin/soft_option.png' source='0,0,125,34' corner='4,4,4,4'\" "
     "hotimage=\"file='skin/soft_option.png' source='0,44,125,78' corner='4,4,4,4'\" "
     "selectedimage=\"file='skin/soft_option.png' source='0,88,125,122' corner='4,4,4,4'\" "
-    "textcolor=\"#FFFFFFFF\" padding=\"0,0,2,0\" align=\"center\" font=\"1\"";
+    "textcolor=\"#FFFFFFFF\" padding=\"0,0,2,0\" align=\"center\" font=\"1\" "
+    // The pictures' own colours underneath, so that no seam between their stretched parts shows.
+    "bkcolor=\"#FF6F9CC6\" hotbkcolor=\"#FF2B8FDB\" selectedbkcolor=\"#FF0F68AF\" borderround=\"4,4\"";
 
 }  // namespace
 
