@@ -4,12 +4,10 @@
 #include "filebackup/backup_texts.h"
 #include "jobs/posted_text.h"
 #include "jobs/window_messages.h"
-#include "platform/ascii.h"
 #include "platform/text.h"
 #include "ui/error_msg_dlg.h"
 #include "ui/shared_windows.h"
-#include "ui/wizard/folder_list.h"
-#include "ui/wizard/sys_list.h"
+#include "ui/wizard/wizard_controls.h"
 #include "ui/xprogress.h"
 #include "uikit/controls/checkbox.h"
 #include "uikit/controls/label.h"
@@ -86,12 +84,7 @@ CInstallDlg::~CInstallDlg() {
     backupJob_.reset();
 }
 
-std::unique_ptr<uikit::CControlUI> CInstallDlg::CreateControl(std::string_view tag) {
-    if (ascii::EqualsIgnoringCase(tag, CXProgressUI::kElement)) return std::make_unique<CXProgressUI>();
-    if (CFolderList::IsElement(tag)) return std::make_unique<CFolderList>();
-    if (CSysListUI::IsElement(tag)) return std::make_unique<CSysListUI>();
-    return nullptr;
-}
+std::unique_ptr<uikit::CControlUI> CInstallDlg::CreateControl(std::string_view tag) { return CreateWizardControl(tag); }
 
 void CInstallDlg::OnCreate() { SetShadow(WindowShadow()); }
 

@@ -3,7 +3,7 @@
 #include "ui/wizard/folder_list.h"
 #include "ui/wizard/page_hw.h"
 #include "ui/wizard/sys_list.h"
-#include "ui/xprogress.h"
+#include "ui/wizard/wizard_controls.h"
 #include "uikit/core/skin_store.h"
 
 #include <fstream>
@@ -22,10 +22,7 @@ std::string SkinFile(const std::string& name) {
 }
 
 std::unique_ptr<uikit::CControlUI> WizardControls::CreateControl(std::string_view tag) {
-    if (tag == CXProgressUI::kElement) return std::make_unique<CXProgressUI>();
-    if (CFolderList::IsElement(tag)) return std::make_unique<CFolderList>();
-    if (CSysListUI::IsElement(tag)) return std::make_unique<CSysListUI>();
-    return nullptr;
+    return CreateWizardControl(tag);
 }
 
 WizardTree::WizardTree() {
