@@ -7,80 +7,117 @@
 
 namespace qnb {
 
-bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files, FolderSecurity& security) {
-    storage_ = &storage;
-    system_ = &system;
-    files_ = &files;
-    ready_ = false;
-    systemLetter_ = kUnknownLetter;
-    systemDisk_ = -1;
-    systemPartition_ = -1;
-    systemDiskGpt_ = false;
-    is64_ = false;
-    major_ = minor_ = 0;
-    productType_ = 0;
-    workspace_.clear();
-    workspaceResult_ = kWorkspaceNone;
-    workspaceTrust_ = FolderTrust::kTrusted;
+namespace {
 
-    const bool pe = IsPeMode();
+// Steps 1 to 3 of the initialisation, into a record of their own. False
+// when no disk loaded (the facts after the inventory are kept all the same).
+bool Survey(bool pe, StoragePort& storage, SystemPort& system, FileSystem& files, MachineFacts& facts) {
     std::optional<char> letter = FindSystemLetter(pe, system, files);
-    if (letter) systemLetter_ = *letter;
+    if (letter) facts.systemLetter = *letter;
 
     // The disk inventory, and on it the system disk and partition: by the
     // system letter, or when that is unknown, by looking for Windows.
-    disks_ = LoadInventory(storage);
+    facts.disks = LoadInventory(storage);
     bool anyLoaded = false;
-    for (const DiskInfo& disk : disks_) {
+    for (const DiskInfo& disk : facts.disks) {
         if (!disk.IsLoaded()) continue;
         anyLoaded = true;
-        if (letter && disk.HasLetter(systemLetter_)) {
-            systemDisk_ = disk.driveNumber;
-            systemDiskGpt_ = disk.partitionStyle == disk::kStyleGpt;
+        if (letter && disk.HasLetter(facts.systemLetter)) {
+            facts.systemDisk = disk.driveNumber;
+            facts.systemDiskGpt = disk.partitionStyle == disk::kStyleGpt;
             for (const PartitionInfo& p : disk.partitions) {
-                if (p.letter == systemLetter_) {
-                    systemPartition_ = static_cast<int>(p.number);
+                if (p.letter == facts.systemLetter) {
+                    facts.systemPartition = static_cast<int>(p.number);
                     break;
                 }
             }
-        } else if (!letter && systemDisk_ < 0) {
+        } else if (!letter && facts.systemDisk < 0) {
             PartitionInfo windows;
             if (disk.WindowsPartition(files, &windows) > 0) {
-                systemDisk_ = disk.driveNumber;
-                systemDiskGpt_ = disk.partitionStyle == disk::kStyleGpt;
-                systemPartition_ = static_cast<int>(windows.number);
-                systemLetter_ = windows.letter ? windows.letter : kUnknownLetter;
+                facts.systemDisk = disk.driveNumber;
+                facts.systemDiskGpt = disk.partitionStyle == disk::kStyleGpt;
+                facts.systemPartition = static_cast<int>(windows.number);
+                facts.systemLetter = windows.letter ? windows.letter : kUnknownLetter;
             }
         }
     }
     if (!anyLoaded) return false;
 
-    is64_ = Is64Bit(pe, systemLetter_, system, files);
+    facts.is64 = Is64Bit(pe, facts.systemLetter, system, files);
     const DiskInfo* systemDisk = nullptr;
-    for (const DiskInfo& disk : disks_) {
-        if (disk.IsLoaded() && disk.driveNumber == systemDisk_) systemDisk = &disk;
+    for (const DiskInfo& disk : facts.disks) {
+        if (disk.IsLoaded() && disk.driveNumber == facts.systemDisk) systemDisk = &disk;
     }
-    if (auto version = ReadVersion(pe, systemDisk, systemPartition_, system, files)) {
-        major_ = version->major;
-        minor_ = version->minor;
-        productType_ = version->productType;
-        if (version->is64) is64_ = *version->is64;
+    if (auto version = ReadVersion(pe, systemDisk, facts.systemPartition, system, files)) {
+        facts.major = version->major;
+        facts.minor = version->minor;
+        facts.productType = version->productType;
+        if (version->is64) facts.is64 = *version->is64;
     }
+    return true;
+}
 
-    WorkspaceChoice choice = ChooseWorkspace(files, security, disks_, systemLetter_);
-    workspace_ = choice.path;
-    workspaceResult_ = choice.result;
-    workspaceTrust_ = choice.trust;
+}  // namespace
+
+AppContext::AppContext() : facts_(std::make_shared<MachineFacts>()) {}
+
+std::shared_ptr<const MachineFacts> AppContext::Facts() const {
+    std::lock_guard<std::mutex> lock(factsMutex_);
+    return facts_;
+}
+
+std::string AppContext::OsName() const {
+    auto facts = Facts();
+    return qnb::OsName(facts->major, facts->minor);
+}
+
+int AppContext::OsTypeCode() const {
+    auto facts = Facts();
+    return qnb::OsTypeCode(facts->major, facts->minor, facts->is64);
+}
+
+bool AppContext::IsXp() const {
+    auto facts = Facts();
+    return qnb::IsXp(facts->major, facts->minor);
+}
+
+bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem& files, FolderSecurity& security) {
+    storage_ = &storage;
+    system_ = &system;
+    files_ = &files;
+
+    // Worked out apart: readers keep the earlier facts meanwhile.
+    auto facts = std::make_shared<MachineFacts>();
+    const bool anyLoaded = Survey(IsPeMode(), storage, system, files, *facts);
+    WorkspaceChoice choice;
+    if (anyLoaded) {
+        choice = ChooseWorkspace(files, security, facts->disks, facts->systemLetter);
+        facts->workspace = choice.path;
+        facts->workspaceResult = choice.result;
+        facts->workspaceTrust = choice.trust;
+    }
 
     std::lock_guard<std::mutex> lock(handoffMutex_);
-    handoff_.selDisk = systemDisk_;
-    handoff_.selPar = systemPartition_;
-    if (choice.result == kWorkspaceFound) {
+    const std::string earlierWorkspace = Facts()->workspace;
+    {
+        std::lock_guard<std::mutex> swap(factsMutex_);
+        facts_ = facts;
+    }
+    if (!anyLoaded) {
+        ready_ = false;
+        return false;
+    }
+    handoff_.selDisk = facts->systemDisk;
+    handoff_.selPar = facts->systemPartition;
+    if (!facts->workspace.empty() && facts->workspace == earlierWorkspace) {
+        // The same folder: its file holds what the setters wrote, the choices
+        // made meanwhile included; only the target follows the machine.
+    } else if (choice.result == kWorkspaceFound) {
         // The earlier file decides; without one, the disk of the folder does.
         HandoffValues earlier = handoff_;
-        auto bytes = json::ReadSmallFile(files, workspace_ + kHandoffFileName);
+        auto bytes = json::ReadSmallFile(files, facts->workspace + kHandoffFileName);
         if (!bytes || !ApplyEarlierHandoff(*bytes, earlier)) {
-            handoff_.sameDisk = WorkspaceOnSystemDisk(disks_, workspace_[0], systemLetter_);
+            handoff_.sameDisk = WorkspaceOnSystemDisk(facts->disks, facts->workspace[0], facts->systemLetter);
         } else if (choice.Trusted()) {
             handoff_ = earlier;
         } else {
@@ -89,47 +126,50 @@ bool AppContext::Initialise(StoragePort& storage, SystemPort& system, FileSystem
             handoff_.sameDisk = earlier.sameDisk;
             handoff_.showedNote = earlier.showedNote;
         }
-        FitHandoffToInventory();
+        FitHandoffToInventory(*facts);
         if (!choice.Trusted()) {
             // From now on only administrators may change it (the folder was
             // found to be no link; Protect refuses one put there meanwhile).
-            (void)security.Protect(std::string(paths::Folder(paths::WithoutTrailingSeparator(workspace_))));
-            (void)security.Protect(workspace_);
+            (void)security.Protect(std::string(paths::Folder(paths::WithoutTrailingSeparator(facts->workspace))));
+            (void)security.Protect(facts->workspace);
         }
     } else {
         handoff_.sameDisk = choice.sameDisk;
     }
-    if (choice.result == kWorkspaceNone) return false;
-
+    if (choice.result == kWorkspaceNone) {
+        ready_ = false;
+        return false;
+    }
     ready_ = SaveLocked();
     return ready_;
 }
 
-const DiskInfo* AppContext::LoadedDisk(int number) const {
-    for (const DiskInfo& disk : disks_) {
-        if (disk.IsLoaded() && disk.driveNumber == number) return &disk;
-    }
-    return nullptr;
-}
-
-void AppContext::FitHandoffToInventory() {
+void AppContext::FitHandoffToInventory(const MachineFacts& facts) {
+    auto loaded = [&facts](int number) -> const DiskInfo* {
+        for (const DiskInfo& disk : facts.disks) {
+            if (disk.IsLoaded() && disk.driveNumber == number) return &disk;
+        }
+        return nullptr;
+    };
     // Numbers from an earlier run that name no disk of this one (the disks
     // were changed, or the file was) are never handed to the environment.
-    if (handoff_.repart && !LoadedDisk(handoff_.repartDisk)) handoff_.repart = false;
-    const DiskInfo* disk = LoadedDisk(handoff_.selDisk);
+    if (handoff_.repart && !loaded(handoff_.repartDisk)) handoff_.repart = false;
+    const DiskInfo* disk = loaded(handoff_.selDisk);
     bool partition = false;
     for (const PartitionInfo& p : disk ? disk->partitions : std::vector<PartitionInfo>()) {
         partition |= p.number > 0 && static_cast<int>(p.number) == handoff_.selPar;
     }
     if (!partition) {
-        handoff_.selDisk = systemDisk_;
-        handoff_.selPar = systemPartition_;
+        handoff_.selDisk = facts.systemDisk;
+        handoff_.selPar = facts.systemPartition;
     }
 }
 
 bool AppContext::IsPeMode() const {
-    if (!system_ || !storage_) return false;
-    return qnb::IsPeMode(*system_, *storage_);
+    SystemPort* system = system_;
+    StoragePort* storage = storage_;
+    if (!system || !storage) return false;
+    return qnb::IsPeMode(*system, *storage);
 }
 
 bool AppContext::SameDisk() const {
@@ -148,14 +188,18 @@ bool AppContext::SaveHandoff() {
 }
 
 bool AppContext::SaveLocked() {
-    if (!files_ || workspace_.empty()) return false;
-    return files_->writeFile(workspace_ + kHandoffFileName, RenderHandoff(handoff_));
+    FileSystem* files = files_;
+    const std::string workspace = Facts()->workspace;
+    if (!files || workspace.empty()) return false;
+    return files->writeFile(workspace + kHandoffFileName, RenderHandoff(handoff_));
 }
 
 bool AppContext::HandoffOnDisk() const {
     std::lock_guard<std::mutex> lock(handoffMutex_);
-    if (!files_ || workspace_.empty()) return false;
-    std::optional<std::string> bytes = json::ReadSmallFile(*files_, workspace_ + kHandoffFileName);
+    FileSystem* files = files_;
+    const std::string workspace = Facts()->workspace;
+    if (!files || workspace.empty()) return false;
+    std::optional<std::string> bytes = json::ReadSmallFile(*files, workspace + kHandoffFileName);
     return bytes && *bytes == RenderHandoff(handoff_);
 }
 
@@ -216,7 +260,7 @@ bool AppContext::SetNoteShown() {
 
 std::string AppContext::ImagePath(bool full) const {
     std::lock_guard<std::mutex> lock(handoffMutex_);
-    return full ? workspace_ + handoff_.imagePath : handoff_.imagePath;
+    return full ? Facts()->workspace + handoff_.imagePath : handoff_.imagePath;
 }
 
 std::string AppContext::PackageUrl() const {

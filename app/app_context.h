@@ -7,20 +7,42 @@
 #include "app/disk_info.h"
 #include "app/handoff_file.h"
 #include "app/windows_facts.h"
+#include "app/workspace.h"
 #include "platform/file_system.h"
 #include "platform/folder_security.h"
 #include "platform/storage_port.h"
 #include "platform/system_port.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace qnb {
 
+// The machine as one initialisation found it. An initialisation builds a
+// new record apart and puts it in place at once, so that a reader always
+// sees the facts of one initialisation, never a mix of two.
+struct MachineFacts {
+    char systemLetter = kUnknownLetter;
+    int systemDisk = -1;
+    int systemPartition = -1;
+    bool systemDiskGpt = false;
+    bool is64 = false;
+    int major = 0;
+    int minor = 0;
+    uint32_t productType = 0;
+    std::vector<DiskInfo> disks;
+    std::string workspace;  // ends with a backslash; empty when none
+    int workspaceResult = kWorkspaceNone;
+    FolderTrust workspaceTrust = FolderTrust::kTrusted;
+};
+
 class AppContext {
 public:
+    AppContext();
+
     // Start-up step 4, on the main thread: disk inventory, Windows facts,
     // workspace folder, earlier hand-off file and the first save. Returns the
     // ready flag: true only when a disk loaded, the workspace folder exists
@@ -31,33 +53,43 @@ public:
     // bSameDisk and bShowedNote are taken, never the values that choose a
     // disk, a script or the package address; and the folder is given the
     // protected access list.
+    //
+    // The hardware page runs it again while other threads read the context:
+    // the new facts replace the old ones whole, the ready flag changes only
+    // at the end, and the hand-off values stay as the setters left them (only
+    // the system disk and partition follow the new facts), unless the
+    // workspace folder is another one, whose earlier file is then read.
+    // The catalogue and the update answer are not touched.
     bool Initialise(StoragePort& storage, SystemPort& system, FileSystem& files, FolderSecurity& security);
     bool IsReady() const { return ready_; }
 
+    // Every fact of the latest initialisation, together.
+    std::shared_ptr<const MachineFacts> Facts() const;
+
     // Windows facts. The PE-mode test is asked afresh on every call.
     bool IsPeMode() const;
-    char SystemLetter() const { return systemLetter_; }
-    int SystemDisk() const { return systemDisk_; }
-    int SystemPartition() const { return systemPartition_; }
-    bool SystemDiskIsGpt() const { return systemDiskGpt_; }
-    bool Is64() const { return is64_; }
-    int Major() const { return major_; }
-    int Minor() const { return minor_; }
-    uint32_t ProductType() const { return productType_; }
-    std::string OsName() const { return qnb::OsName(major_, minor_); }
-    int OsTypeCode() const { return qnb::OsTypeCode(major_, minor_, is64_); }
-    std::string EditionName() const { return qnb::EditionName(productType_); }
-    bool IsXp() const { return qnb::IsXp(major_, minor_); }
+    char SystemLetter() const { return Facts()->systemLetter; }
+    int SystemDisk() const { return Facts()->systemDisk; }
+    int SystemPartition() const { return Facts()->systemPartition; }
+    bool SystemDiskIsGpt() const { return Facts()->systemDiskGpt; }
+    bool Is64() const { return Facts()->is64; }
+    int Major() const { return Facts()->major; }
+    int Minor() const { return Facts()->minor; }
+    uint32_t ProductType() const { return Facts()->productType; }
+    std::string OsName() const;
+    int OsTypeCode() const;
+    std::string EditionName() const { return qnb::EditionName(ProductType()); }
+    bool IsXp() const;
 
-    const std::vector<DiskInfo>& Disks() const { return disks_; }
+    std::vector<DiskInfo> Disks() const { return Facts()->disks; }
 
     // The workspace folder, ending with a backslash; empty when none.
-    std::string WorkspacePath() const { return workspace_; }
-    int WorkspaceResult() const { return workspaceResult_; }
+    std::string WorkspacePath() const { return Facts()->workspace; }
+    int WorkspaceResult() const { return Facts()->workspaceResult; }
     // Whether what an earlier run left in the workspace folder may be
     // believed (a folder made now is); why not, when it may not.
-    bool WorkspaceTrusted() const { return workspaceTrust_ == FolderTrust::kTrusted; }
-    FolderTrust WorkspaceTrust() const { return workspaceTrust_; }
+    bool WorkspaceTrusted() const { return WorkspaceTrust() == FolderTrust::kTrusted; }
+    FolderTrust WorkspaceTrust() const { return Facts()->workspaceTrust; }
     bool SameDisk() const;
 
     // The hand-off values. Every setter saves SETTING.JSON at once and says
@@ -104,29 +136,19 @@ public:
 
 private:
     bool SaveLocked();  // with handoffMutex_ held
-    const DiskInfo* LoadedDisk(int number) const;
     // With handoffMutex_ held: disk and partition numbers of an earlier file
     // that this inventory lacks give way to the inventory's.
-    void FitHandoffToInventory();
+    void FitHandoffToInventory(const MachineFacts& facts);
 
-    StoragePort* storage_ = nullptr;
-    SystemPort* system_ = nullptr;
-    FileSystem* files_ = nullptr;
+    std::atomic<StoragePort*> storage_{nullptr};
+    std::atomic<SystemPort*> system_{nullptr};
+    std::atomic<FileSystem*> files_{nullptr};
 
     std::atomic<bool> ready_{false};
-    char systemLetter_ = kUnknownLetter;
-    int systemDisk_ = -1;
-    int systemPartition_ = -1;
-    bool systemDiskGpt_ = false;
-    bool is64_ = false;
-    int major_ = 0;
-    int minor_ = 0;
-    uint32_t productType_ = 0;
-    std::vector<DiskInfo> disks_;
-    std::string workspace_;
-    int workspaceResult_ = -1;
-    FolderTrust workspaceTrust_ = FolderTrust::kTrusted;
+    mutable std::mutex factsMutex_;
+    std::shared_ptr<const MachineFacts> facts_;
 
+    // Lock order: handoffMutex_ before factsMutex_.
     mutable std::mutex handoffMutex_;
     HandoffValues handoff_;
     std::string packageUrl_;  // this run's answer

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <atomic>
 #include <cstdio>
 #include <unistd.h>
 #include <thread>
@@ -244,6 +245,66 @@ TEST(AppContextInitialise, PeModeWithoutAnyWindowsFindsTheSystemByItsPartitions)
     EXPECT_EQ(context.SystemDisk(), 0);
     EXPECT_EQ(context.SystemPartition(), 2);
     EXPECT_EQ(context.SystemLetter(), 'D');
+}
+
+TEST(AppContextInitialiseAgain, KeepsTheChoicesMadeMeanwhileAndFollowsTheMachine) {
+    MachineFixture machine(MachineJson("one-disk-c-d"));
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
+    std::vector<CatalogueEntry> entries(2);
+    for (int i = 0; i < 2; ++i) entries[i].index = i;
+    entries[1].url = "http://img.example/1.gho";
+    context.SetCatalogue(entries, {{"Windows 10", 1}});
+    ASSERT_TRUE(context.SelectCatalogueEntry(1));
+    context.SetLocalImage("E:\\images\\win7.iso");
+    context.SetWimIndex(2);
+    context.SetPackageUrl("http://pe.example/TessalyPE.wim");
+    const std::string before = machine.ReadFile(kSetting);
+
+    ASSERT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
+    EXPECT_EQ(machine.ReadFile(kSetting), before) << "the image choice is not reset by a second initialisation";
+    EXPECT_EQ(context.SelectedImageUrl(), "http://img.example/1.gho");
+    EXPECT_EQ(context.CatalogueCount(), 2);
+    EXPECT_EQ(context.CatalogueGroups().size(), 1u);
+    EXPECT_EQ(context.PackageUrl(), "http://pe.example/TessalyPE.wim");
+}
+
+TEST(AppContextInitialiseAgain, ReadersSeeOneInitialisationsFactsAndTheContextStaysReady) {
+    // Two machines whose facts differ in every field a reader combines.
+    MachineFixture mbr(MachineJson("one-disk-c-d"));
+    MachineFixture gpt(MachineJson("gpt-uefi"));
+    AppContext context;
+    ASSERT_TRUE(context.Initialise(mbr.storage(), mbr.system(), mbr.files(), mbr.folders()));
+    auto consistent = [](const MachineFacts& f) {
+        for (const DiskInfo& disk : f.disks) {
+            if (disk.driveNumber != f.systemDisk) continue;
+            bool gptDisk = disk.partitionStyle == disk::kStyleGpt;
+            return gptDisk == f.systemDiskGpt && disk.HasLetter(f.systemLetter) &&
+                   f.systemPartition == (gptDisk ? 3 : 1);
+        }
+        return false;
+    };
+    std::atomic<bool> done{false};
+    std::atomic<int> mixed{0};
+    std::atomic<int> notReady{0};
+    std::atomic<int> seen{0};
+    std::thread reader([&] {
+        while (!done) {
+            if (!consistent(*context.Facts())) ++mixed;
+            if (!context.IsReady()) ++notReady;
+            ++seen;
+        }
+    });
+    for (int i = 0; i < 20; ++i) {
+        MachineFixture& machine = i % 2 ? mbr : gpt;
+        EXPECT_TRUE(context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()));
+    }
+    done = true;
+    reader.join();
+    EXPECT_GT(seen.load(), 0);
+    EXPECT_EQ(mixed.load(), 0) << "a reader saw facts of two initialisations at once";
+    EXPECT_EQ(notReady.load(), 0) << "the ready flag dropped while the context was initialised again";
+    EXPECT_TRUE(context.SystemDiskIsGpt() == false && context.SystemPartition() == 1) << "the last one stands";
 }
 
 class AppContextSetters : public ::testing::Test {

@@ -8,6 +8,8 @@
 #include "installer/payload_files.h"
 #include "installer/prepared_start.h"
 #include "inspect/mac_address_win32.h"
+#include "inspect/memory_status_win32.h"
+#include "inspect/processor_name.h"
 #include "net/endpoints.h"
 #include "net/report_facts_win32.h"
 #include "net/self_install_win32.h"
@@ -17,6 +19,7 @@
 #include "ui/desktop.h"
 #include "ui/main_dlg.h"
 #include "ui/restore/restore_dlg.h"
+#include "ui/wizard/install_dlg.h"
 #include "uikit/win32/framework.h"
 #include "uikit/win32/message_loop.h"
 
@@ -127,17 +130,7 @@ bool Win32StartupHost::InitialiseCom() { return SUCCEEDED(CoInitialize(nullptr))
 void Win32StartupHost::RunMainWindow() {
     ui::MainDlgHooks hooks;
     hooks.report = [this](int kind) { reporter_.Report(static_cast<net::ReportKind>(kind)); };
-    hooks.createActionWindow = [this](ui::MainAction action) -> std::unique_ptr<uikit::WindowImplBase> {
-        // The reinstall wizard, the system backup and the restore windows are made here.
-        switch (action) {
-            case ui::MainAction::kBackup:
-                return std::make_unique<ui::CXBackUpDlg>(BackupFlowServices(), camera_);
-            case ui::MainAction::kRestore:
-                return std::make_unique<ui::CRestoreDlg>(BackupFlowServices());
-            default:
-                return nullptr;
-        }
-    };
+    hooks.createActionWindow = [this](ui::MainAction action) { return CreateActionWindow(action); };
     hooks.commandLine = [] { return text::Narrow(GetCommandLineW()); };
     hooks.closed = [] { PostQuitMessage(0); };
     hooks.preparedStart.question = [this]() -> std::optional<std::string> {
@@ -179,6 +172,42 @@ ui::FlowServices Win32StartupHost::BackupFlowServices() {
     s.localDate = ui::SystemLocalDate;
     s.log = &log_;
     return s;
+}
+
+std::unique_ptr<uikit::WindowImplBase> Win32StartupHost::CreateActionWindow(ui::MainAction action) {
+    switch (action) {
+    case ui::MainAction::kReinstall:
+        return CreateReinstallWizard();
+    case ui::MainAction::kBackup:
+        return std::make_unique<ui::CXBackUpDlg>(BackupFlowServices(), camera_);
+    case ui::MainAction::kRestore:
+        return std::make_unique<ui::CRestoreDlg>(BackupFlowServices());
+    }
+    return nullptr;
+}
+
+std::unique_ptr<uikit::WindowImplBase> Win32StartupHost::CreateReinstallWizard() {
+    Machine& machine = *machine_;
+    ui::WizardPorts ports;
+    ports.context = &context_;
+    ports.downloads = &downloads_;
+    ports.installer = installer_.get();
+    ports.isoTools = isoTools_.get();
+    ports.files = &machine.files();
+    ports.shellFolders = &machine.shellFolders();
+    ports.registry = &machine.registry();
+    ports.desktop = &ui::SystemDesktop();
+    ports.detector = &security_;
+    ports.folderPicker = &folderPicker_;
+    ports.shell = &ui::SystemWizardShell();
+    ports.log = &log_;
+    // The hardware page initialises the context again, as start-up did.
+    ports.hardware.initialise = [this, &machine] {
+        context_.Initialise(machine.storage(), machine.system(), machine.files(), machine.folderSecurity());
+    };
+    ports.hardware.processorName = inspect::ReadProcessorName;
+    ports.hardware.memory = inspect::win32::ReadMemoryStatus;
+    return std::make_unique<ui::CInstallDlg>(std::move(ports));
 }
 
 void Win32StartupHost::StopBackgroundWork() {

@@ -21,7 +21,11 @@
 #include "ui/backup/desktop_camera_win32.h"
 #include "ui/backup/flow_services.h"
 #include "ui/backup/package_poll.h"
+#include "ui/main_logic.h"
 #include "ui/security_probe_win32.h"
+#include "ui/wizard/folder_picker_win32.h"
+
+#include "uikit/win32/window_impl_base.h"
 
 #include <memory>
 
@@ -67,6 +71,9 @@ public:
 private:
     // What the system backup and restore windows are given.
     ui::FlowServices BackupFlowServices();
+    // The window of an action of the main window; nullptr while this build has none.
+    std::unique_ptr<uikit::WindowImplBase> CreateActionWindow(ui::MainAction action);
+    std::unique_ptr<uikit::WindowImplBase> CreateReinstallWizard();
 
     std::unique_ptr<Machine> machine_;
     DiagnosticLog log_;
@@ -91,6 +98,7 @@ private:
     ui::SecurityDetector security_{securityProbe_};
     ui::ManagerDownloads packageDownloads_{downloads_};
     ui::ScreenCamera camera_;
+    ui::ShellFolderPicker folderPicker_;
     std::unique_ptr<ui::CMainDlg> mainWindow_;
 
     // Made at start, declared last: destroyed (stopped and joined) before what they use.

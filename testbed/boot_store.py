@@ -43,6 +43,34 @@ def initial_store(gpt):
     }
 
 
+def bcdedit_rows(mode, letter, gpt, backup_exists):
+    """The argument lists of the installer's bcdedit sequence, in order."""
+    ramdisk = "ramdisk=[%s:]\\QNBPE\\boot\\boot.wim,{ramdiskoptions}" % letter
+    rows = [
+        "/delete %s /cleanup" % ENTRY_ID,
+        "/create {ramdiskoptions}",
+        "/set {ramdiskoptions} ramdisksdidevice boot",
+        "/set {ramdiskoptions} ramdisksdidevice partition=%s:" % letter,
+        "/set {ramdiskoptions} ramdisksdipath \\QNBPE\\boot\\boot.sdi ",
+        "/create %s /d \"TessalyPE\" /application OSLOADER" % ENTRY_ID,
+        "/set %s device %s" % (ENTRY_ID, ramdisk),
+        "/set %s osdevice %s" % (ENTRY_ID, ramdisk),
+        "/set %s path \\windows\\system32\\boot\\%s" % (ENTRY_ID, "winload.efi" if gpt else "winload.exe"),
+        "/set %s systemroot \\windows" % ENTRY_ID,
+        "/set %s detecthal yes" % ENTRY_ID,
+        "/set %s winpe yes" % ENTRY_ID,
+        "/displayorder %s /addfirst" % ENTRY_ID,
+    ]
+    if mode == "reinstall":
+        rows.append("/timeout 3")
+    if not backup_exists:
+        rows.append("/export %s:\\QNBPE\\boot\\BCD_backup" % letter)
+    rows += ["/timeout 3", "/default %s" % ENTRY_ID]
+    if mode == "reinstall":
+        rows.append("/set {bootmgr} displaybootmenu yes")
+    return rows
+
+
 class BootTools:
     def __init__(self, box, bcdedit, shutdown):
         self.box = box

@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
-"""The demo: the program's start-up on simulated machines, under Wine.
+"""The demo: the program's start-up on simulated machines, then its main job,
+a reinstall end to end, under Wine.
 
 For each machine it runs the Windows build's real AppContext initialisation
 (qnbdiag context), then the program itself, and shows what they found (disks,
 Windows, the workspace folder) and what they wrote (SETTING.JSON and the note
-beside the workspace folder). Then it opens the program's windows on a
-private X server and takes their pictures into docs/screens/.
+beside the workspace folder). Then the reinstall flow runs through the
+program's windows on a simulated Windows 7 machine against the local test
+service and the stand-ins of the boot store and of shutdown.exe, and prints
+what the program prepared (testbed/demo_reinstall.py), keeping a picture of
+each wizard step. Last it opens the program's other windows on a private X
+server and takes their pictures into docs/screens/.
 
 With --flow backup or --flow restore it shows that flow instead, end to
 end (testbed/system_backup_flows.py): the main window, the notice, the
@@ -25,6 +30,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import demo_reinstall  # noqa: E402
 import demo_screens  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from winebox import WineBox  # noqa: E402
@@ -206,6 +212,7 @@ def main():
         ok &= demo_machine(box, args.build, "pe-win7-x64", install_windows7(args.build))
         ok &= demo_machine(box, args.build, "exactly-10gib")
         ok &= demo_services(box, args.build)
+    ok &= demo_reinstall.run(os.path.abspath(args.build), os.path.abspath(args.screens))
     print("\n== 窗口截图 ==")
     demo_screens.take(os.path.abspath(args.build), os.path.abspath(args.screens))
     return 0 if ok else 1

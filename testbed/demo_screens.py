@@ -7,6 +7,7 @@ The main window runs on a simulated machine; security products are made to
 look installed through the registry keys their detectors read; the windows
 that only later flows open (the restart countdown, the lost-file message)
 and the reinstall wizard's backup-file page are opened by qnb_ui_gallery.
+The wizard's steps are pictured by the reinstall demo (demo_reinstall.py).
 """
 
 import argparse
@@ -79,7 +80,8 @@ def take(build, out):
             time.sleep(0.3)
             shot(session, "menu.png", out, "PEInstallerDlg")
 
-            session.click("PEInstallerDlg", "btn_install")
+            # The notice counts down the first time, whichever action; 系统备份 is not in this build yet.
+            session.click("PEInstallerDlg", "btn_backup")
             session.wait("Waring")
             session.poll(lambda: session.controls("Waring")["btn_iknow"]["text"] == "我知道了(3)",
                          what="the notice counting down")

@@ -94,7 +94,15 @@ class UiSession:
         self.ui("answer", title, button)
 
     def click(self, cls, control):
+        """control: a name, or LIST[N]/NAME for a control inside the N-th row (from 0) of a list."""
         self.ui("click", cls, control)
+
+    def pick(self, path):
+        """Answers the open folder picker or file-open dialog of a program with path."""
+        self.ui("pick", path)
+
+    def pick_cancel(self):
+        self.ui("pick-cancel")
 
     def key(self, cls, key):
         self.ui("key", cls, key)

@@ -5,6 +5,8 @@
 #include "ui/guide_steps.h"
 #include "ui/restore/image_list.h"
 #include "ui/wizard/folder_list.h"
+#include "ui/wizard/sys_list.h"
+#include "ui/wizard/wizard_steps.h"
 #include "ui/xprogress.h"
 #include "uikit/core/attribute_values.h"
 #include "uikit/core/builder.h"
@@ -76,6 +78,7 @@ public:
         if (tag == CXProgressUI::kElement) return std::make_unique<CXProgressUI>();
         if (CFolderList::IsElement(tag)) return std::make_unique<CFolderList>();
         if (CXImageList::IsElement(tag)) return std::make_unique<CXImageList>();
+        if (CSysListUI::IsElement(tag)) return std::make_unique<CSysListUI>();
         return nullptr;
     }
 };
@@ -127,7 +130,24 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
           {"check_music", "CheckBox"}, {"check_qqchatlog", "CheckBox"}, {"check_document", "CheckBox"},
           {"check_video", "CheckBox"}, {"folder_list", "FolderList"}, {"btn_add_folder", "Button"},
           {"right_list", "VerticalLayout"}, {"install_tip", "Control"}, {"btn_back", "Button"},
-          {"btn_next", "Button"}}},
+          {"btn_next", "Button"}, {"btn_cancle_install", "Button"},
+          // the hardware page
+          {"loading_hardware", "GifAnim"}, {"prog_hardware", "Progress"}, {"label_doing", "Label"},
+          {"btn_recheck", "Button"}, {"list_hw", "List"},
+          // the system page
+          {"sys_img_groups", "HorizontalLayout"}, {"sys_list", "SysList"}, {"sys_loading", "VerticalLayout"},
+          {"load_error", "VerticalLayout"}, {"btn_sys_retry", "Button"}, {"option_sys_local_img", "Option"},
+          // the selection strip and the install page
+          {"lab_sel", "Label"}, {"lab_selected_sys", "Label"}, {"lab_sys_task", "Label"}, {"lab_speed", "Label"},
+          {"lab_size", "Label"}, {"task_progress", "Progress"}, {"lab_selected_sys2", "Label"},
+          {"lab_sys_task2", "Label"}, {"lab_speed2", "Label"}, {"lab_size2", "Label"},
+          {"task_progress2", "Progress"}, {"lab_net_retry", "Label"}, {"circle_progress", "CXProgress"},
+          {"time_remain", "Label"}, {"check_reboot", "CheckBox"}, {"lab_warning", "Label"},
+          {"backup_task", "Label"}, {"backup_error", "Label"}, {"backup_error_code", "Button"}}},
+        {"SysImgListItem.xml",
+         {{"check_sys", "CheckBox"}, {"itemname", "Label"}, {"date", "Label"}, {"size", "Label"},
+          {"itemdes", "Label"}, {"tip", "Label"}}},
+        {"HWInfo.xml", {{"hwkey", "Label"}, {"hwvalue", "Label"}}},
         {"folderlist.xml",
          {{"itemicon", "Label"}, {"folderpath", "Label"}, {"delete", "Button"}}},
         {"isoinfo.xml", {{"iso_info_tab", "TabLayout"}, {"combo_image", "Combo"}, {"ok", "Button"}}},
@@ -176,6 +196,23 @@ TEST(SkinLayouts, BuildCleanlyWithTheControlsTheWindowsUse) {
         if (name != uikit::kSharedStylesFile) layouts.insert(name);
     }
     EXPECT_EQ(checked, layouts) << "every layout of the skin is a window's, checked here";
+}
+
+TEST(SkinLayouts, PicturesTheWizardSetsAreInTheSkin) {
+    std::set<std::string> pictures = SkinPictures();
+    std::set<std::string> named;
+    for (int step = 0; step <= 3; ++step) {
+        named.insert(StepRowOf(step).title);
+        for (int type : {0, 1, 2, 4, 8, 16, 32, 64}) named.insert(TipPicture(step, type));
+        named.insert(TipPicture(step, std::nullopt));
+    }
+    // The catalogue groups' options, which the system page makes itself.
+    named.insert("skin/soft_option.png");
+    for (const std::string& name : named) {
+        ASSERT_EQ(name.rfind("skin/", 0), 0u) << name;
+        EXPECT_TRUE(pictures.count(name.substr(5))) << name << " is not in the skin";
+    }
+    EXPECT_EQ(named.size(), 4u + 1u + 8u + 2u + 1u) << "titles, hardware tip, systems and default, backup, end, groups";
 }
 
 TEST(SkinLayouts, TheWizardsPagesSitAtTheirTabIndexes) {

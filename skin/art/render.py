@@ -471,6 +471,189 @@ def combo_frame():
 
 
 # ---------------------------------------------------------------------------
+# The reinstall wizard: the step titles in the caption strip (260x36), the
+# tip pictures of the right column (190x236; the systems' as JPEG), the
+# "recommended" badge, the catalogue groups' option (normal, hot and
+# selected, 125x34 each, 10 apart), the animations of the hardware check and
+# of the catalogue's loading, the failed catalogue, and the disc of the
+# local image option on white.
+
+def wizard_title(number, name):
+    body = '<rect x="0.5" y="2.5" width="259" height="31" rx="15.5" fill="#ffffff" fill-opacity="0.14"/>'
+    body += '<circle cx="19" cy="18" r="12" fill="#ffffff"/>'
+    body += text(19, 23, str(number), 14, BLUE, "bold", "middle")
+    body += text(40, 24, name, 16, "#ffffff", "bold")
+    for i in range(4):
+        body += '<circle cx="%d" cy="18" r="3.5" fill="#ffffff" fill-opacity="%s"/>' % (
+            196 + i * 14, "1" if i < number else "0.35")
+    return svg(260, 36, body)
+
+
+def tip_card(art_body, title, lines, accent=BLUE):
+    body = ('<defs><linearGradient id="bg" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#e6f0fa"/>'
+            '<stop offset="1" stop-color="#f4f7fa"/></linearGradient></defs>'
+            '<rect width="190" height="236" fill="url(#bg)"/>')
+    for cx, cy, r in [(170, 22, 40), (18, 150, 26)]:
+        body += '<circle cx="%d" cy="%d" r="%d" fill="#ffffff" fill-opacity="0.55"/>' % (cx, cy, r)
+    body += art_body
+    body += text(95, 170, title, 16, accent, "bold", "middle")
+    for i, line in enumerate(lines):
+        body += text(95, 194 + i * 19, line, 12, GREY, anchor="middle")
+    return svg(190, 236, body)
+
+
+def tip_hardware():
+    art_body = ('<rect x="48" y="34" width="94" height="66" rx="7" fill="#ffffff" stroke="%s" stroke-width="4"/>'
+                '<path d="M84 100V114M70 116H120" stroke="%s" stroke-width="4" stroke-linecap="round"/>'
+                '<rect x="74" y="50" width="42" height="34" rx="4" fill="%s"/>' % (BLUE, BLUE, BLUE_LIGHT))
+    for i in range(4):
+        art_body += '<path d="M%d 46V50M%d 84V88" stroke="%s" stroke-width="2.4" stroke-linecap="round"/>' % (
+            80 + i * 10, 80 + i * 10, BLUE_LIGHT)
+    art_body += ('<circle cx="132" cy="96" r="17" fill="%s"/><path d="M124 96L130 102L141 90" fill="none" '
+                 'stroke="#fff" stroke-width="3.4" stroke-linecap="round" stroke-linejoin="round"/>' % GREEN)
+    return tip_card(art_body, "检测电脑环境", ["确认硬件与分区", "满足一键重装的要求"])
+
+
+WINDOWS = {
+    # picture: (name, bits, panes (colours clockwise from top left), style, line)
+    "xp": ("Windows XP", "32位", ["#f25022", "#7fba00", "#ffb900", "#00a4ef"], "wave", "适合十年以上的老电脑"),
+    "win7_32": ("Windows 7", "32位", ["#f25022", "#7fba00", "#ffb900", "#00a4ef"], "round", "适合内存较小的电脑"),
+    "win7_64": ("Windows 7", "64位", ["#f25022", "#7fba00", "#ffb900", "#00a4ef"], "round", "兼容老软件和游戏"),
+    "win8_32": ("Windows 8.1", "32位", ["#1ba1e2"] * 4, "flat", "触屏设备可选"),
+    "win8_64": ("Windows 8.1", "64位", ["#1ba1e2"] * 4, "flat", "触屏设备可选"),
+    "win10_32": ("Windows 10", "32位", ["#0078d7"] * 4, "tilt", "适合内存小于4GB的电脑"),
+    "win10_64": ("Windows 10", "64位", ["#0078d7"] * 4, "tilt", "新电脑的首选"),
+}
+
+
+def windows_logo(colours, style):
+    cx, cy, size, gap = 95, 74, 30, 5
+    body = ""
+    cells = [(-1, -1), (1, -1), (-1, 1), (1, 1)]
+    order = [0, 1, 3, 2]  # top left, top right, bottom left, bottom right
+    for (sx, sy), colour in zip(cells, [colours[i] for i in order]):
+        x = cx + (gap / 2 if sx > 0 else -gap / 2 - size)
+        y = cy + (gap / 2 if sy > 0 else -gap / 2 - size)
+        if style == "tilt":
+            skew = 6 if sx < 0 else 0
+            body += '<path d="M%.1f %.1fL%.1f %.1fL%.1f %.1fL%.1f %.1fZ" fill="%s"/>' % (
+                x, y + (skew if sy < 0 else 0) * 0.3, x + size, y + (0 if sx > 0 else 2) - (3 if sy < 0 and sx > 0 else 0),
+                x + size, y + size + (3 if sy > 0 and sx > 0 else 0), x, y + size - (skew if sy > 0 else 0) * 0.3,
+                colour)
+        elif style == "wave":
+            body += ('<path d="M%.1f %.1fQ%.1f %.1f %.1f %.1fV%.1fQ%.1f %.1f %.1f %.1fZ" fill="%s"/>'
+                     % (x, y + 4, x + size / 2, y - 4, x + size, y + 2, y + size - 2, x + size / 2, y + size - 8,
+                        x, y + size, colour))
+        else:
+            body += '<rect x="%.1f" y="%.1f" width="%d" height="%d" rx="%d" fill="%s"/>' % (
+                x, y, size, size, 7 if style == "round" else 1, colour)
+    return body
+
+
+def tip_windows(key):
+    name, bits, colours, style, line = WINDOWS[key]
+    art_body = '<circle cx="95" cy="74" r="52" fill="#ffffff"/>' + windows_logo(colours, style)
+    art_body += ('<rect x="118" y="112" width="44" height="22" rx="11" fill="%s"/>' % GREEN
+                 + text(140, 127, bits, 12, "#ffffff", "bold", "middle"))
+    return tip_card(art_body, name, [line, "下载后自动安装"])
+
+
+def tip_default():
+    art_body = ('<circle cx="95" cy="74" r="52" fill="#ffffff"/>'
+                '<circle cx="95" cy="74" r="34" fill="none" stroke="%s" stroke-width="4" stroke-dasharray="8 6"/>'
+                % BLUE_LIGHT + text(95, 88, "?", 40, BLUE, "bold", "middle"))
+    return tip_card(art_body, "请选择系统", ["在左侧列表中勾选", "要安装的Windows系统"])
+
+
+def tip_backup():
+    art_body = ('<path d="M46 52A6 6 0 0 1 52 46H80L90 58H138A6 6 0 0 1 144 64V112A6 6 0 0 1 138 118H52A6 6 0 0 1 '
+                '46 112Z" fill="#ffc94d"/><path d="M46 70H144V112A6 6 0 0 1 138 118H52A6 6 0 0 1 46 112Z" '
+                'fill="#ffb020"/>')
+    art_body += ('<g transform="translate(128,104) scale(0.42)"><path d="%s" fill="%s"/>'
+                 '<path d="M-14 2L-4 12L16 -10" fill="none" stroke="#fff" stroke-width="8" stroke-linecap="round" '
+                 'stroke-linejoin="round"/></g>' % (SHIELD, GREEN))
+    return tip_card(art_body, "重要资料先备份", ["资料保存到非系统分区的", "“文件备份”文件夹"], GREEN)
+
+
+def tip_end():
+    art_body = ('<circle cx="95" cy="74" r="50" fill="none" stroke="#dbe8f4" stroke-width="10"/>'
+                '<path d="M95 24A50 50 0 1 1 48.5 92" fill="none" stroke="%s" stroke-width="10" '
+                'stroke-linecap="round"/>' % GREEN)
+    art_body += ('<path d="M95 50V82M81 70L95 84L109 70" fill="none" stroke="%s" stroke-width="6" '
+                 'stroke-linecap="round" stroke-linejoin="round"/><path d="M78 96H112" stroke="%s" '
+                 'stroke-width="6" stroke-linecap="round"/>' % (BLUE, BLUE))
+    return tip_card(art_body, "正在准备重装", ["下载与备份完成后", "自动安装PE并重启电脑"])
+
+
+def recommended_badge():
+    return svg(52, 22, '<rect x="0.5" y="0.5" width="51" height="21" rx="10.5" fill="#ff8a00"/>'
+                       + text(26, 15.5, "推荐", 12, "#ffffff", "bold", "middle"))
+
+
+def group_option():
+    body = ""
+    for i, fill in enumerate(["#6f9cc6", BLUE_LIGHT, BLUE]):
+        body += '<rect x="0" y="%d" width="125" height="34" rx="4" fill="%s"/>' % (i * 44, fill)
+    return svg(125, 122, body)
+
+
+def spinner_frames(size, count, back, centre=""):
+    frames = []
+    c = size / 2.0
+    r = size / 2.0 - 5
+    for i in range(count):
+        angle = i * 360.0 / count
+        body = '<rect width="%d" height="%d" fill="%s"/>' % (size, size, back)
+        body += '<circle cx="%s" cy="%s" r="%s" fill="none" stroke="#dbe8f4" stroke-width="4"/>' % (c, c, r)
+        body += ('<g transform="rotate(%s %s %s)"><path d="M%s %sA%s %s 0 0 1 %s %s" fill="none" stroke="%s" '
+                 'stroke-width="4" stroke-linecap="round"/></g>' % (angle, c, c, c, c - r, r, r, c + r, c, GREEN))
+        frames.append(svg(size, size, body + centre))
+    return frames
+
+
+def hardware_check_frames():
+    chip = ('<rect x="19" y="19" width="18" height="18" rx="3" fill="%s"/>' % BLUE
+            + "".join('<path d="M%d 15V19M%d 37V41M15 %dH19M37 %dH41" stroke="%s" stroke-width="2" '
+                      'stroke-linecap="round"/>' % (23 + i * 5, 23 + i * 5, 23 + i * 5, 23 + i * 5, BLUE_LIGHT)
+                      for i in range(3)))
+    return spinner_frames(56, 12, "#ffffff", chip)
+
+
+def load_error():
+    body = ('<path d="M28 60A16 16 0 0 1 26 28A22 22 0 0 1 68 24A18 18 0 0 1 72 60Z" fill="#e3edf6"/>'
+            '<circle cx="70" cy="52" r="15" fill="#ffb020"/><path d="M70 44V53" stroke="#fff" stroke-width="3.4" '
+            'stroke-linecap="round"/><circle cx="70" cy="59" r="2" fill="#fff"/>')
+    return svg(96, 72, body)
+
+
+def install_flow():
+    """The install page's way to the restart: four stations on a line."""
+    glyphs = [
+        '<path d="M0 -9V5M-6 0L0 6L6 0M-8 9H8" fill="none" stroke="#fff" stroke-width="2.4" stroke-linecap="round" '
+        'stroke-linejoin="round"/>',
+        '<path d="M-9 -6A1.5 1.5 0 0 1 -7.5 -7.5H-3L-1 -5H7.5A1.5 1.5 0 0 1 9 -3.5V6.5A1.5 1.5 0 0 1 7.5 8H-7.5A1.5 '
+        '1.5 0 0 1 -9 6.5Z" fill="#fff"/>',
+        '<rect x="-7" y="-7" width="14" height="14" rx="2" fill="#fff"/><path d="M-3 -10V-7M3 -10V-7M-3 7V10M3 7V10'
+        'M-10 -3H-7M-10 3H-7M7 -3H10M7 3H10" stroke="#fff" stroke-width="1.8" stroke-linecap="round"/>',
+        '<path d="M-5.5 -6A8.5 8.5 0 1 0 5.5 -6" fill="none" stroke="#fff" stroke-width="2.4" stroke-linecap="round"/>'
+        '<path d="M0 -10V-1" stroke="#fff" stroke-width="2.4" stroke-linecap="round"/>',
+    ]
+    names = ["下载镜像", "备份资料", "安装PE", "重启装机"]
+    colours = [BLUE, GREEN, BLUE_LIGHT, "#8a95a1"]
+    body = '<path d="M66 22H454" stroke="%s" stroke-width="2" stroke-dasharray="4 5"/>' % LINE
+    for i, (glyph, name, colour) in enumerate(zip(glyphs, names, colours)):
+        cx = 66 + i * 129.3
+        body += '<circle cx="%.1f" cy="22" r="20" fill="%s"/>' % (cx, colour)
+        body += '<g transform="translate(%.1f,22)">%s</g>' % (cx, glyph)
+        body += text("%.1f" % cx, 60, name, 12, GREY, anchor="middle")
+    return svg(520, 66, body)
+
+
+def iso_local():
+    return svg(20, 20, disc(10, 10, 8.5))
+
+
+# ---------------------------------------------------------------------------
 
 def pictures():
     """{path inside skin/: SVG text}"""
@@ -501,7 +684,24 @@ def pictures():
         "iso_small.png": (iso_small(), 20, 20),
         "iso_analyse.png": (iso_analyse(), 72, 72),
         "combo.png": (combo_frame(), 250, 96),
+        "iso_local.png": (iso_local(), 20, 20),
+        "install_flow.png": (install_flow(), 520, 66),
+        "title0.png": (wizard_title(1, "环境检测"), 260, 36),
+        "title1.png": (wizard_title(2, "选择系统"), 260, 36),
+        "title3.png": (wizard_title(3, "备份资料"), 260, 36),
+        "title4.png": (wizard_title(4, "下载安装"), 260, 36),
+        "Tip_Hardware.png": (tip_hardware(), 190, 236),
+        "default.jpg": (tip_default(), 190, 236),
+        "tip_backup.jpg": (tip_backup(), 190, 236),
+        "tip_end.jpg": (tip_end(), 190, 236),
+        "hwfix.png": (recommended_badge(), 52, 22),
+        "soft_option.png": (group_option(), 125, 122),
+        "load_error.png": (load_error(), 96, 72),
+        "check.gif": (hardware_check_frames(), 56, 56),
+        "loading.gif": (spinner_frames(48, 12, "#fafbfc"), 48, 48),
     }
+    for key in WINDOWS:
+        made[key + ".jpg"] = (tip_windows(key), 190, 236)
     for kind in ("desktop", "picture", "music", "qq", "document", "video"):
         made["backup_%s.png" % kind] = (option_icon(kind), 48, 48)
     for name in PRODUCTS:
@@ -516,10 +716,25 @@ def pictures():
 
 
 def render(source, width, height, target, work):
+    """One SVG to a PNG; a JPEG through ImageMagick; a list of SVGs to the
+    frames of an animated GIF (80 ms each)."""
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    if isinstance(source, list):
+        frames = []
+        for i, frame in enumerate(source):
+            png = os.path.join(work, "frame%02d.png" % i)
+            render(frame, width, height, png, work)
+            frames.append(png)
+        subprocess.run(["convert", "-delay", "8", "-loop", "0", *frames, target], check=True)
+        return
     path = os.path.join(work, "picture.svg")
     with open(path, "w", encoding="utf-8") as f:
         f.write(source)
-    os.makedirs(os.path.dirname(target), exist_ok=True)
+    if target.endswith(".jpg"):
+        png = os.path.join(work, "picture.png")
+        subprocess.run(["rsvg-convert", "-w", str(width), "-h", str(height), "-o", png, path], check=True)
+        subprocess.run(["convert", png, "-background", "#f4f7fa", "-flatten", "-quality", "92", target], check=True)
+        return
     subprocess.run(["rsvg-convert", "-w", str(width), "-h", str(height), "-o", target, path], check=True)
 
 

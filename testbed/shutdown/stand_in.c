@@ -12,9 +12,9 @@ int wmain(void) {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
     wchar_t* slash = wcsrchr(path, L'\\');
-    wchar_t* dot = wcsrchr(path, L'.');
-    if (!length || length >= MAX_PATH - 4 || !slash || !dot || dot < slash) return 1;
-    wcscpy(dot, L".log");
+    wchar_t* dot = slash ? wcsrchr(slash, L'.') : NULL;
+    if (!length || length >= MAX_PATH - 4 || !slash) return 1;
+    wcscpy(dot ? dot : path + length, L".log");
 
     const wchar_t* line = GetCommandLineW();
     /* The program itself, quoted or not, and the blanks after it. */

@@ -35,6 +35,7 @@ const char kUiUsage[] =
     "  windows                        the framework windows and message boxes of the running programs\n"
     "  tree CLASS                     a window's controls as JSON\n"
     "  click CLASS CONTROL            click a control as the mouse would\n"
+    "                                 (CONTROL: a name, or LIST[N]/NAME inside the N-th row from 0)\n"
     "  set-text CLASS CONTROL TEXT    give a control a text (as typed)\n"
     "  focus CLASS CONTROL            give a control the focus\n"
     "  choose CLASS CONTROL INDEX     pick a combo box's item (from 0) as its list does\n"
@@ -42,8 +43,12 @@ const char kUiUsage[] =
     "  tick CLASS TIMER [COUNT]       fire a window timer COUNT times\n"
     "  hold-timers on|off             stop (or let run again) the programs' window timers\n"
     "  close CLASS [CODE]             close a window with a code\n"
+    "  pick PATH                      answer the folder picker or file-open dialog with PATH\n"
+    "                                 (waits up to 15 s for one to show)\n"
+    "  pick-cancel                    cancel the open folder picker or file-open dialog\n"
     "  answer TITLE ok|yes|no|cancel  press a button of a message box\n"
-    "  paint-time CLASS [COUNT]       repaint a window COUNT times, milliseconds each\n"
+    "  paint-time CLASS [COUNT] [TIMER]  repaint a window COUNT times, milliseconds each\n"
+    "                                 (after a tick of TIMER each time, when given)\n"
     "  wait CLASS [SECONDS]           wait until a window of that class is visible (default 20 s)\n"
     "  wait-gone CLASS [SECONDS]      wait until no window of that class is left\n"
     "  wait-message TITLE [SECONDS]   wait until a message box with that title shows\n";
@@ -90,6 +95,29 @@ int Send(const Json::Value& request, bool print) {
         // Another program may have the window.
         if (reply["absent"].asBool()) continue;
         break;
+    }
+    PrintError(lastError);
+    return 1;
+}
+
+// The dialog may still be coming up: asked again for up to 15 s.
+int Pick(const Json::Value& request) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    std::string lastError = "no program with an automation channel is running";
+    while (true) {
+        for (HWND server : Servers()) {
+            Json::Value reply;
+            std::string error;
+            if (!Call(server, request, &reply, &error)) {
+                lastError = error;
+            } else if (reply["ok"].asBool()) {
+                return 0;
+            } else {
+                lastError = reply["error"].asString();
+            }
+        }
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     PrintError(lastError);
     return 1;
@@ -165,6 +193,12 @@ int RunUi(const Arguments& args) {
         }
         return result;
     }
+    if ((command == "pick" && n == 2) || (command == "pick-cancel" && n == 1)) {
+        request["command"] = "pick";
+        if (n == 2) request["path"] = args[1];
+        request["cancel"] = n == 1;
+        return Pick(request);
+    }
     if (command == "answer" && n == 3) {
         std::string error;
         if (AnswerMessageBox(args[1], ButtonId(args[2]), &error)) return 0;
@@ -189,8 +223,9 @@ int RunUi(const Arguments& args) {
         request["count"] = n == 4 ? std::atoi(args[3].c_str()) : 1;
         return Send(request, false);
     }
-    if (command == "paint-time" && (n == 2 || n == 3)) {
-        request["count"] = n == 3 ? std::atoi(args[2].c_str()) : 20;
+    if (command == "paint-time" && (n >= 2 && n <= 4)) {
+        request["count"] = n >= 3 ? std::atoi(args[2].c_str()) : 20;
+        if (n == 4) request["timer"] = std::atoi(args[3].c_str());
         return Send(request, true);
     }
     if ((command == "click" || command == "focus") && n == 3) {

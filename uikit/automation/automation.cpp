@@ -6,6 +6,42 @@
 
 namespace uikit::automation {
 
+namespace {
+
+// "name" or "name[n]" below parent (the whole tree for nullptr).
+CControlUI* FindStep(const ControlTree& tree, CControlUI* parent, std::string_view step) {
+    std::string_view name = step;
+    int row = -1;
+    if (!step.empty() && step.back() == ']') {
+        size_t open = step.find('[');
+        if (open == std::string_view::npos || open + 2 > step.size() - 1) return nullptr;
+        std::string_view digits = step.substr(open + 1, step.size() - open - 2);
+        if (digits.size() > 6) return nullptr;
+        row = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return nullptr;
+            row = row * 10 + (c - '0');
+        }
+        name = step.substr(0, open);
+    }
+    CControlUI* control = parent ? ControlTree::FindIn(parent, name) : tree.Find(name);
+    if (!control || row < 0) return control;
+    auto* container = dynamic_cast<CContainerUI*>(control);
+    return container ? container->GetItemAt(row) : nullptr;
+}
+
+}  // namespace
+
+CControlUI* FindByAddress(const ControlTree& tree, std::string_view address) {
+    CControlUI* at = nullptr;
+    while (true) {
+        size_t slash = address.find('/');
+        at = FindStep(tree, at, address.substr(0, slash));
+        if (!at || slash == std::string_view::npos) return at;
+        address.remove_prefix(slash + 1);
+    }
+}
+
 Json::Value DescribeControl(const CControlUI& control) {
     ControlState state;
     control.DescribeState(&state);

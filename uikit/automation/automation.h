@@ -11,6 +11,12 @@
 
 namespace uikit::automation {
 
+// A control by its address: its name ("btn_next"), or the n-th row (from 0)
+// of a list or another container ("sys_list[2]"), or a control inside that
+// row ("sys_list[2]/check_sys"); addresses nest ("a[0]/b[1]/c"). Names are
+// looked up depth first, the first of that name. nullptr when there is none.
+CControlUI* FindByAddress(const ControlTree& tree, std::string_view address);
+
 // One control and everything below it: name, type, text, visible, enabled,
 // checked (options), value (progress, tab, list, combo), items (combo),
 // bkimage, pos, children.

@@ -1,5 +1,6 @@
 #include "uikit/automation/automation.h"
 
+#include "uikit/core/container.h"
 #include "uikit/test_support/fake_host.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,45 @@ TEST(Automation, DescribesEveryControlWithItsState) {
     EXPECT_FALSE(p["visible"].asBool());
     EXPECT_FALSE(tree["children"][2].isMember("checked"));
     EXPECT_EQ(tree["children"][2]["bkimage"].asString(), "ver1.png");
+}
+
+TEST(Automation, AddressesReachIntoTheRowsOfAList) {
+    TestWindow w(R"(<Window size="300,200"><VerticalLayout>
+        <List name="list">
+          <ListContainerElement><Label name="cell" text="a"/><Button name="go" text="1"/></ListContainerElement>
+          <ListContainerElement><Label name="cell" text="b"/><Button name="go" text="2"/></ListContainerElement>
+        </List>
+        <Button name="go" text="outside"/>
+      </VerticalLayout></Window>)");
+    struct Case {
+        const char* address;
+        const char* text;  // nullptr: no control
+    };
+    const Case cases[] = {
+        {"go", "1"},                // a bare name: the first in tree order
+        {"list[1]/go", "2"},        // inside the second row
+        {"list[0]/cell", "a"},
+        {"list[1]", ""},            // the row itself
+        {"list[2]/go", nullptr},    // no third row
+        {"list[1]/none", nullptr},
+        {"none[0]/go", nullptr},
+        {"go[0]", nullptr},         // a button holds no rows
+        {"list[x]/go", nullptr},
+        {"list[]/go", nullptr},
+        {"list[1/go", nullptr},
+        {"list[9999999]/go", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        CControlUI* found = FindByAddress(w.tree, c.address);
+        if (!c.text) {
+            EXPECT_EQ(found, nullptr) << c.address;
+            continue;
+        }
+        ASSERT_NE(found, nullptr) << c.address;
+        EXPECT_EQ(found->GetText(), c.text) << c.address;
+    }
+    EXPECT_EQ(FindByAddress(w.tree, "list[1]"), dynamic_cast<CContainerUI*>(w.Find("list"))->GetItemAt(1));
 }
 
 TEST(Automation, ClicksOnlyWhatTheMouseCouldReach) {

@@ -9,6 +9,9 @@
 
 #include <json/json.h>
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -48,6 +51,88 @@ WindowImplBase* FindWindowOfClass(const std::string& cls) {
     return nullptr;
 }
 
+// The common dialogs of this thread: the shell's folder picker (it holds a
+// tree of folders) and the file-open dialog (it holds a file name box).
+struct OpenDialog {
+    HWND dialog = nullptr;
+    HWND tree = nullptr;      // the folder picker's
+    HWND fileName = nullptr;  // the file-open dialog's name box (cmb13 or edt1)
+};
+
+OpenDialog FindOpenDialog() {
+    OpenDialog found;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* result = reinterpret_cast<OpenDialog*>(param);
+            if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") return TRUE;
+            OpenDialog candidate{hwnd, FindWindowExW(hwnd, nullptr, L"SysTreeView32", nullptr), nullptr};
+            if (!candidate.tree) {
+                // A tree inside a child dialog (the new style's).
+                EnumChildWindows(
+                    hwnd,
+                    [](HWND child, LPARAM p) -> BOOL {
+                        auto* c = reinterpret_cast<OpenDialog*>(p);
+                        if (ClassOf(child) == "SysTreeView32") c->tree = child;
+                        return c->tree ? FALSE : TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&candidate));
+            }
+            for (int id : {0x47C /* cmb13 */, 0x480 /* edt1 */}) {
+                if (!candidate.fileName) candidate.fileName = GetDlgItem(hwnd, id);
+            }
+            if (!candidate.tree && !candidate.fileName) return TRUE;
+            *result = candidate;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::wstring ItemText(HWND tree, HTREEITEM item) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = MAX_PATH;
+    return SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)) ? text : L"";
+}
+
+// Selects path in the folder picker as the user would: from its root (the
+// drive), each folder of the path opened and the next one found in it by
+// name. False with the folder that could not be found (a picker that has
+// only just shown may not have filled its tree yet).
+bool SelectFolder(const OpenDialog& open, const std::wstring& path, std::string* missing) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(open.tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    if (!item) {
+        *missing = "the root";
+        return false;
+    }
+    size_t at = path.find(L'\\');
+    while (at != std::wstring::npos && at + 1 < path.size()) {
+        size_t end = path.find(L'\\', at + 1);
+        std::wstring name = path.substr(at + 1, end == std::wstring::npos ? std::wstring::npos : end - at - 1);
+        at = end;
+        if (name.empty()) continue;
+        SendMessageW(open.tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        auto child = reinterpret_cast<HTREEITEM>(
+            SendMessageW(open.tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+        while (child && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, ItemText(open.tree, child).c_str(), -1,
+                                       name.c_str(), -1) != CSTR_EQUAL) {
+            child = reinterpret_cast<HTREEITEM>(
+                SendMessageW(open.tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)));
+        }
+        if (!child) {
+            *missing = qnb::text::Narrow(name);
+            return false;
+        }
+        item = child;
+    }
+    SendMessageW(open.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    return true;
+}
+
 using After = std::function<void()>;
 
 bool Fail(Json::Value* reply, const std::string& error) {
@@ -79,6 +164,40 @@ void Execute(const Json::Value& request, Json::Value* reply, After* after) {
     }
     if (command == "hold-timers") {
         g_timersHeld = request["on"].asBool();
+        return;
+    }
+    if (command == "pick") {
+        // Answers the folder picker or the file-open dialog this program shows.
+        OpenDialog open = FindOpenDialog();
+        if (!open.dialog) {
+            (*reply)["absent"] = true;
+            Fail(reply, "no file or folder dialog is open");
+            return;
+        }
+        // The picker fills its tree after it shows; a selection made before is lost.
+        if (open.tree && (SendMessageW(open.tree, TVM_GETCOUNT, 0, 0) == 0 ||
+                          !SendMessageW(open.tree, TVM_GETNEXTITEM, TVGN_CARET, 0))) {
+            (*reply)["absent"] = true;
+            Fail(reply, "the folder picker is not ready yet");
+            return;
+        }
+        (*reply)["dialog"] = open.tree ? "folder" : "file";
+        if (request["cancel"].asBool()) {
+            *after = [open] { PostMessageW(open.dialog, WM_COMMAND, IDCANCEL, 0); };
+            return;
+        }
+        std::wstring path = qnb::text::Wide(request["path"].asString());
+        std::string missing;
+        if (open.tree && !SelectFolder(open, path, &missing)) {
+            (*reply)["absent"] = true;
+            Fail(reply, "the folder picker shows no " + missing + " (yet)");
+            return;
+        }
+        *after = [open, path] {
+            if (!open.tree) SetWindowTextW(open.fileName, path.c_str());
+            PostMessageW(open.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(open.dialog, IDOK)));
+        };
         return;
     }
     std::string cls = request["class"].asString();
@@ -128,14 +247,19 @@ void Execute(const Json::Value& request, Json::Value* reply, After* after) {
     }
     if (command == "paint-time") {
         int count = std::clamp(request["count"].asInt(), 1, 1000);
+        // With a timer, each repaint comes after one tick of it (what changes, changes first).
+        const UINT timer = request.isMember("timer") ? request["timer"].asUInt() : 0;
         Json::Value times(Json::arrayValue);
-        for (int i = 0; i < count; ++i) times.append(window->RepaintNow());
+        for (int i = 0; i < count; ++i) {
+            if (timer) window->DeliverTimer(timer);
+            times.append(window->RepaintNow());
+        }
         (*reply)["times"] = times;
         return;
     }
 
     std::string name = request["control"].asString();
-    CControlUI* control = window->FindControl(name);
+    CControlUI* control = FindByAddress(window->Tree(), name);
     if (!control) {
         Fail(reply, "the window " + cls + " has no control " + name);
         return;

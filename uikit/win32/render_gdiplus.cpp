@@ -311,14 +311,18 @@ bool RenderGdiplus::DrawImage(const Rect& dest, const ImageSpec& spec, int frame
     source = source.Intersect({0, 0, picture->width, picture->height});
     if (source.IsEmpty() || dest.IsEmpty()) return true;
 
+    bool sameSize = source.Width() == dest.Width() && source.Height() == dest.Height();
     std::unique_ptr<Gdiplus::ImageAttributes> attributes;
+    if (spec.fade < 255 || !sameSize) attributes = std::make_unique<Gdiplus::ImageAttributes>();
     if (spec.fade < 255) {
         Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0},
                                         {0, 0, 0, spec.fade / 255.0f, 0}, {0, 0, 0, 0, 1}}};
-        attributes = std::make_unique<Gdiplus::ImageAttributes>();
         attributes->SetColorMatrix(&matrix);
     }
-    bool sameSize = source.Width() == dest.Width() && source.Height() == dest.Height();
+    // A stretched part would blend in the transparent pixels beyond its source
+    // rectangle at its edges (a pale seam between the parts of a nine-part
+    // picture); mirrored edge pixels take their place.
+    if (!sameSize) attributes->SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     graphics_.SetInterpolationMode(sameSize ? Gdiplus::InterpolationModeNearestNeighbor
                                             : Gdiplus::InterpolationModeHighQualityBilinear);
     graphics_.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);

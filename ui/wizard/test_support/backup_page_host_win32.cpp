@@ -1,6 +1,7 @@
 #include "ui/wizard/test_support/backup_page_host_win32.h"
 
 #include "ui/shared_windows.h"
+#include "ui/wizard/wizard_controls.h"
 #include "uikit/controls/option.h"
 #include "uikit/controls/tab_layout.h"
 
@@ -12,8 +13,7 @@ BackupPageHost::BackupPageHost(AppContext& context, Desktop& desktop, FolderPick
 }
 
 std::unique_ptr<uikit::CControlUI> BackupPageHost::CreateControl(std::string_view tag) {
-    if (CFolderList::IsElement(tag)) return std::make_unique<CFolderList>();
-    return nullptr;
+    return CreateWizardControl(tag);
 }
 
 void BackupPageHost::OnCreate() { SetShadow(WindowShadow()); }
@@ -23,7 +23,13 @@ void BackupPageHost::InitWindow() {
     // Step 2 of the wizard: the backup-file page.
     if (auto* tab = Find<uikit::CTabLayoutUI>("install_main_tab")) tab->SelectItem(3);
     if (auto* option = Find<uikit::COptionUI>("option_backupfile")) option->Selected(true, false);
-    if (uikit::CControlUI* next = FindControl("btn_next")) next->SetText("完成");
+    if (uikit::CControlUI* next = FindControl("btn_next")) {
+        next->SetText("完成");
+        next->SetEnabled(true);
+    }
+    if (uikit::CControlUI* back = FindControl("btn_back")) back->SetEnabled(true);
+    if (uikit::CControlUI* title = FindControl("title")) title->SetBkImage("skin/title3.png");
+    if (uikit::CControlUI* tip = FindControl("install_tip")) tip->SetBkImage("skin/tip_backup.jpg");
 }
 
 void BackupPageHost::Notify(uikit::TNotifyUI& msg) {
