@@ -107,7 +107,8 @@ std::optional<Catalogue> ParseCatalogue(std::string_view body, int osTypeCode) {
             e.url = AddressWithChecks(e.url, hash.isString() ? hash.asString() : std::string(),
                                       e.size > 0 ? static_cast<uint64_t>(e.size) : 0);
         }
-        e.selected = e.brecommend && e.imagetype == osTypeCode;
+        // A Windows of type code 0 (Vista, or unknown) has no image of its own.
+        e.selected = e.brecommend && osTypeCode != 0 && e.imagetype == osTypeCode;
         catalogue.entries.push_back(std::move(e));
     }
     for (Json::ArrayIndex i = 0; groups.isArray() && i < groups.size(); ++i) {

@@ -82,6 +82,9 @@ TEST(CatalogueAnswer, RecommendedEntriesForThisMachineStartSelected) {
     EXPECT_EQ(Selected(*ParseCatalogue(List({kWin7x64, kWin10x64, kWin7x64}), 4)),
               (std::vector<bool>{true, false, true}))
         << "two recommended entries for the machine: both";
+    const std::string typeZero = Entry(R"("name": "?", "imagetype": 0, "brecommend": true, "groupid": 1)");
+    EXPECT_EQ(Selected(*ParseCatalogue(List({typeZero, kWin7x64}), 0)), (std::vector<bool>{false, false}))
+        << "a Windows of type code 0 gets nothing preselected, whatever an entry's type says";
 }
 
 TEST(CatalogueAnswer, AnswersThatCountAsFailed) {

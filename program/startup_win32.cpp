@@ -191,7 +191,13 @@ std::unique_ptr<uikit::WindowImplBase> Win32StartupHost::CreateReinstallWizard()
     ui::WizardPorts ports;
     ports.context = &context_;
     ports.downloads = &downloads_;
-    ports.installer = installer_.get();
+    ports.install = [this](installer::PeInstallMode mode, installer::PeInstallerOwner& owner, JobControl& control) {
+        return installer_->Run(mode, owner, control);
+    };
+    ports.undoInstall = [this] {
+        Result<bool> undone = installer_->Undo();
+        if (!undone) log_.Failed("installer", undone.failure());
+    };
     ports.isoTools = isoTools_.get();
     ports.files = &machine.files();
     ports.shellFolders = &machine.shellFolders();

@@ -12,6 +12,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
+from localservice import generated_sha256  # noqa: E402
 from scenarios import Failed  # noqa: E402
 from ui_session import UiError  # noqa: E402
 
@@ -114,7 +115,9 @@ def setting_bytes(values):
 
 def expected_setting(service, image, same_disk=True, disk=0, partition=1):
     return setting_bytes({
-        "LocalPeUrl": service.base + "/gen/%d/TessalyPE.wim" % PACKAGE_SIZE, "Option": 0, "QQLogFolder": "",
+        # The package answer as the service gives it, its hash included.
+        "LocalPeUrl": service.base + "/gen/%d/TessalyPE.wim#sha256=%s" % (PACKAGE_SIZE, generated_sha256(PACKAGE_SIZE)),
+        "Option": 0, "QQLogFolder": "",
         "SoftCount": 0, "bLocalImage": False, "bRepart": False, "bSameDisk": same_disk, "bShowedNote": True,
         "nSelDisk": disk, "nSelPar": partition, "nWIMPart": 0, "strImagePath": image})
 

@@ -17,7 +17,6 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -27,8 +26,8 @@ from localservice import LocalService, generated_bytes  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from reinstall_flow import (IMAGE, IMAGE_FAILED, IMAGE_SIZE, ERRORS_QUESTION, MAIN, PACKAGE_SIZE, WIZARD,  # noqa: E402
                             WORKSPACE, backup_step, catalogue_with, controls, end_program, expected_setting,
-                            hardware_step, host_c, reports, saved_files, service_env, system_step, through_notice,
-                            user_files, user_folders, watch_install, write)
+                            hardware_step, host_c, reports, rows_of, saved_files, service_env, system_step,
+                            through_notice, user_files, user_folders, watch_install, write)
 from scenarios import Failed, Runner  # noqa: E402
 from ui_session import UiError, UiSession  # noqa: E402
 
@@ -161,8 +160,14 @@ def pe_mode(s):
         # second check finds the network.
         session.poll(lambda: controls(session)["btn_recheck"]["enabled"], seconds=30, what="the first check's end")
         session.poll(lambda: service.requests("syslist"), what="the catalogue query")
-        time.sleep(1)
-        session.click(WIZARD, "btn_recheck")
+
+        def network_found():
+            # The answer may land a moment after the query: checked again until the row says so.
+            session.click(WIZARD, "btn_recheck")
+            session.poll(lambda: controls(session)["btn_recheck"]["enabled"], seconds=30,
+                         what="the end of the hardware check")
+            return dict(rows_of(session, "list_hw", "hwkey", "hwvalue")).get("网络链接") == "正常"
+        session.poll(network_found, seconds=30, what="the network row after the catalogue's answer")
         hardware_step(session, "Windows 7 64位")  # the environment names no edition
         system_step(session)
         session.click(WIZARD, "btn_next")

@@ -11,6 +11,7 @@
 #include "images/iso_choice.h"
 #include "images/iso_tools_win32.h"
 #include "log/logged_process.h"
+#include "platform/sim/sim_folder_security.h"
 #include "platform/sim/sim_machine.h"
 #include "ui/desktop.h"
 #include "ui/iso/iso_info_dlg.h"
@@ -114,8 +115,11 @@ int RunIsoChoose(const Arguments& args) {
     }
     ErrorLog log;
     LoggedProcessPort process(machine->process(), log);
+    // Wine keeps no access lists: the simulator's judge of the tools' folder,
+    // which checks for links only (the real one is the program's).
+    std::unique_ptr<FolderSecurity> folders = sim::MakeSimFolderSecurity(machine->files());
     std::unique_ptr<images::IsoTools> tools =
-        images::win32::MakeIsoTools(machine->files(), machine->folderSecurity(), process, machine->storage(), &log);
+        images::win32::MakeIsoTools(machine->files(), *folders, process, machine->storage(), &log);
     Json::Value j(Json::objectValue);
     j["choices"] = Json::Value(Json::arrayValue);
     for (const std::string& iso : isos) {

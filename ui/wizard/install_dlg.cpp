@@ -2,6 +2,7 @@
 
 #include "filebackup/backup_error_file.h"
 #include "filebackup/backup_texts.h"
+#include "installer/pe_install_mode.h"
 #include "jobs/posted_text.h"
 #include "jobs/window_messages.h"
 #include "platform/text.h"
@@ -79,9 +80,25 @@ CInstallDlg::CInstallDlg(WizardPorts ports)
 CInstallDlg::~CInstallDlg() {
     // The jobs end before the listeners they tell go.
     pageHw_.Stop();
-    if (installerJob_) installerJob_->RequestStop();
+    if (installerJob_ && !installerJob_->Finished()) {
+        installerJob_->RequestStop();
+        installerJob_->Join();
+        TakeBackAfterQuit();
+    }
     installerJob_.reset();
     backupJob_.reset();
+}
+
+void CInstallDlg::TakeBackAfterQuit() {
+    // Stopped before the boot change, or failed (the installer then took its
+    // entry back itself): nothing to undo. Past it, the ending was reached
+    // although the user quit: a reinstall nobody wants any more must not
+    // start at the next restart.
+    std::optional<Status> outcome = installerJob_->Outcome();
+    if (outcome && outcome->ok() && ports_.undoInstall) {
+        log_.Write(kArea, "quit while the installer ran: its prepared start is taken back");
+        ports_.undoInstall();
+    }
 }
 
 std::unique_ptr<uikit::CControlUI> CInstallDlg::CreateControl(std::string_view tag) { return CreateWizardControl(tag); }
@@ -165,7 +182,13 @@ void CInstallDlg::StartInstall() {
     backupJob_ = std::make_unique<FileBackupJob>(
         *ports_.context, BackupPorts{*ports_.files, *ports_.shellFolders, *ports_.registry}, *backupReporter_, log_,
         *ports_.clock, backupListener_.get());
-    if (!backupJob_->Start(std::move(choices))) log_.Write(kArea, "the user-file backup did not start");
+    if (!backupJob_->Start(std::move(choices))) {
+        // Without the backup the reinstall would go on without the user's
+        // files: the stage ends here, as a failed copy would end it.
+        log_.Write(kArea, "the user-file backup did not start");
+        PostFatalError(installer::ModeOf(installer::PeInstallMode::kReinstall).copyFailureText);
+        return;
+    }
     SetTimer(kDownloadTimer, 500);
 }
 
@@ -226,12 +249,16 @@ void CInstallDlg::Poll() {
     if (result.failed) {
         KillTimer(kDownloadTimer);
         log_.Write(kArea, "downloads failed");
-        uintptr_t text = NewPostedText(result.fatalText);
-        if (!PostMessageW(GetHWND(), WM_FATAL_ERROR, text, 0)) DropPostedText(text);
+        PostFatalError(result.fatalText);
     } else if (result.pending == 0) {
         KillTimer(kDownloadTimer);
         PostMessageW(GetHWND(), WM_STAGE_DONE, 0, 1);
     }
+}
+
+void CInstallDlg::PostFatalError(const std::string& text) {
+    uintptr_t posted = NewPostedText(text);
+    if (!PostMessageW(GetHWND(), WM_FATAL_ERROR, posted, 0)) DropPostedText(posted);
 }
 
 void CInstallDlg::OnStageDone(bool backupFinished, bool downloadsFinished) {
@@ -246,11 +273,16 @@ void CInstallDlg::OnStageDone(bool backupFinished, bool downloadsFinished) {
         log_.Write(kArea, "downloads and backup finished: the installer runs");
         installerJob_ = std::make_unique<Job>("installer", *ports_.clock, installerListener_.get());
         installerJob_->Start([this](JobControl& control) {
-            return ports_.installer->Run(installer::PeInstallMode::kReinstall, *installerOwner_, control);
+            return ports_.install(installer::PeInstallMode::kReinstall, *installerOwner_, control);
         });
         return;
     }
-    ports_.context->SetOption(0);
+    if (!ports_.context->SetOption(0)) {
+        // The environment's tool acts on SETTING.JSON as it is on disk.
+        log_.Write(kArea, "SETTING.JSON was not saved: no hand-over");
+        PostFatalError(installer::ModeOf(installer::PeInstallMode::kReinstall).copyFailureText);
+        return;
+    }
     if (!ports_.shell->OpenHidden(kChangeDeskPath)) {
         log_.Write(kArea, std::string("the shell did not open ") + kChangeDeskPath);
     }
@@ -279,7 +311,19 @@ void CInstallDlg::OnFatalError(const std::string& text) {
 }
 
 void CInstallDlg::AskToQuit() {
-    if (ports_.desktop->ShowMessage(GetHWND(), kQuitText, kQuitCaption, MB_YESNO) == IDYES) Close(2);
+    if (quitting_) return;
+    if (ports_.desktop->ShowMessage(GetHWND(), kQuitText, kQuitCaption, MB_YESNO) != IDYES) return;
+    if (!installerJob_ || installerJob_->Finished()) {
+        Close(2);
+        return;
+    }
+    // The installer may be past its boot change already: it is asked to
+    // stop, and the window waits hidden for its end to take back what it
+    // prepared (WM_JOB_EVENT).
+    quitting_ = true;
+    installerJob_->RequestStop();
+    ShowWindow(false, false);
+    log_.Write(kArea, "the wizard was closed while the installer ran: waiting for its end");
 }
 
 void CInstallDlg::OnAnyNotification(uikit::TNotifyUI& msg) {
@@ -339,6 +383,10 @@ LRESULT CInstallDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool&
         } else if (wParam == kInstallerJob && lParam == kJobFinished && installerJob_) {
             std::optional<Status> outcome = installerJob_->Outcome();
             if (outcome && !*outcome) log_.Failed(kArea, outcome->failure());
+            if (quitting_) {
+                TakeBackAfterQuit();
+                Close(2);
+            }
         }
         return 0;
     case WM_BACKUP_STATUS: {
@@ -353,9 +401,11 @@ LRESULT CInstallDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool&
     case WM_STAGE_DONE:
         OnStageDone(wParam != 0, lParam != 0);
         return 0;
-    case WM_FATAL_ERROR:
-        OnFatalError(TakePostedText(wParam));
+    case WM_FATAL_ERROR: {
+        std::string text = TakePostedText(wParam);
+        if (!quitting_) OnFatalError(text);  // the user has quit already
         return 0;
+    }
     default:
         break;
     }

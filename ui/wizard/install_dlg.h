@@ -30,6 +30,7 @@
 #include "uikit/win32/window_impl_base.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace qnb::ui {
@@ -49,7 +50,10 @@ WizardShell& SystemWizardShell();
 struct WizardPorts {
     AppContext* context = nullptr;
     CDownloadManager* downloads = nullptr;
-    installer::PeInstaller* installer = nullptr;
+    // The installer's run on the wizard's installer job, and the undo of the
+    // start it prepared (for a quit that came while it ran).
+    std::function<Status(installer::PeInstallMode, installer::PeInstallerOwner&, JobControl&)> install;
+    std::function<void()> undoInstall;
     images::IsoTools* isoTools = nullptr;  // the local ISO's image choice
     FileSystem* files = nullptr;
     ShellFolderPort* shellFolders = nullptr;
@@ -120,6 +124,9 @@ private:
     void OnStageDone(bool backupFinished, bool downloadsFinished);
     void OnBackupFileError(const std::string& path, uint32_t code);
     void OnFatalError(const std::string& text);
+    void PostFatalError(const std::string& text);
+    // After a quit while the installer ran and its job's end: undoes what it prepared.
+    void TakeBackAfterQuit();
     // What the wizard does for a notification of any control, a page's too.
     void OnAnyNotification(uikit::TNotifyUI& msg);
     void AskToQuit();
@@ -144,6 +151,7 @@ private:
     bool backupFinished_ = false;
     bool downloadsFinished_ = false;
     bool handedOver_ = false;  // the installer or changeDesk.exe: once
+    bool quitting_ = false;    // a quit while the installer ran: waiting hidden for its end
     DownloadPoll poll_;
     InstallingPeText installingText_;
 

@@ -16,6 +16,8 @@
 #include "uikit/controls/list.h"
 #include "uikit/test_support/script_win32.h"
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <thread>
 
@@ -93,6 +95,8 @@ protected:
         ports.shell = &shell;
         ports.clock = &clock;
         ports.tasks = &tasks;
+        ports.install = install;
+        ports.undoInstall = undoInstall;
         ports.hardware.initialise = [this] {
             machine->context.Initialise(*machine->storage, *machine->system, machine->files, machine->folders);
         };
@@ -137,6 +141,8 @@ protected:
     FakeTasks tasks;
     std::unique_ptr<SecurityDetector> detector;
     std::unique_ptr<CInstallDlg> wizard;
+    std::function<Status(installer::PeInstallMode, installer::PeInstallerOwner&, JobControl&)> install;
+    std::function<void()> undoInstall;
 };
 
 TEST_F(Wizard, StepsNeedAChosenSystemAndShowTheirPictures) {
@@ -289,6 +295,54 @@ TEST_F(Wizard, QuittingAsksFirstAndKeysCloseNothing) {
     desktop.answer = IDYES;
     Script quit([&] { return Click(*wizard, "btn_close"); });
     EXPECT_EQ(wizard->ShowModal(), 2u);
+}
+
+TEST_F(Wizard, AQuitWhileTheInstallerRunsTakesBackWhatItPrepared) {
+    struct Case {
+        const char* what;
+        bool reachesItsEnding;  // past the boot change when the stop comes
+        int undos;
+    } cases[] = {
+        {"stopped before the boot change", false, 0},
+        {"went on to its ending", true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<bool> running{false};
+        int undos = 0;
+        install = [&](installer::PeInstallMode mode, installer::PeInstallerOwner&, JobControl& control) -> Status {
+            EXPECT_EQ(mode, installer::PeInstallMode::kReinstall);
+            running = true;
+            while (!control.StopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (c.reachesItsEnding) return {};
+            return Failure{"install", "stopped", 1223};
+        };
+        undoInstall = [&] { ++undos; };
+        Open(false);
+        ToInstallStage();
+        wizard->DeliverTimer(CInstallDlg::kDownloadTimer);
+        for (const char* url : {kImage, kPackage}) {
+            tasks.records[url].state = kDownloadComplete;
+            tasks.records[url].savePath = machine->context.WorkspacePath() + "file.wim";
+        }
+        wizard->DeliverTimer(CInstallDlg::kDownloadTimer);
+        Pump(5000, [&] { return running.load(); });
+        ASSERT_TRUE(running) << "the installer runs once downloads and backup are done";
+
+        desktop.answer = IDYES;
+        bool hiddenMeanwhile = false;
+        Script quit([&] {
+            if (!Click(*wizard, "btn_close")) return false;
+            hiddenMeanwhile = !IsWindowVisible(wizard->GetHWND()) && IsWindow(wizard->GetHWND());
+            return true;
+        });
+        EXPECT_EQ(wizard->ShowModal(), 2u);
+        EXPECT_TRUE(hiddenMeanwhile) << "the window waits hidden for the installer's end";
+        EXPECT_EQ(undos, c.undos);
+        wizard.reset();
+        desktop.messages.clear();
+        tasks = FakeTasks();
+    }
 }
 
 }  // namespace

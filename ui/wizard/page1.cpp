@@ -70,9 +70,22 @@ int CPage1::FillList() {
     const int typeCode = context_.OsTypeCode();
     const bool showSelection = !context_.Handoff().localImage;
     for (const CatalogueEntry& entry : entries) list_->AddEntry(entry, typeCode, showSelection);
+    ChooseOneOfSeveral(showSelection);
     listShown_ = true;
     EnableNext();
     return static_cast<int>(entries.size());
+}
+
+void CPage1::ChooseOneOfSeveral(bool showSelection) {
+    // Every entry recommended for this PC starts selected. The one whose row
+    // the list shows selected (the top one) becomes the only choice, so that
+    // the checked row, the strip and the download are the same image.
+    if (!showSelection || list_->GetCurSel() < 0) return;
+    int selected = 0;
+    for (const CatalogueEntry& entry : context_.CatalogueEntriesOfGroup(-1)) selected += entry.selected ? 1 : 0;
+    if (selected < 2) return;
+    context_.SelectCatalogueEntry(list_->SelectedEntry());
+    list_->CheckOnly(list_->GetCurSel());
 }
 
 void CPage1::ShowEmptyView(bool error) {

@@ -58,6 +58,7 @@ public:
 
 private:
     void ShowEmptyView(bool error);
+    void ChooseOneOfSeveral(bool showSelection);
     void OnRowChecked(uikit::CControlUI& box);
     void OnRowSelected();
     void ChooseLocalImage();

@@ -137,6 +137,18 @@ TEST_F(SystemPage, GroupsAndTheRecommendedRowFirstAndChecked) {
     EXPECT_TRUE(page.ListShown());
 }
 
+TEST_F(SystemPage, OfSeveralRecommendedEntriesTheTopRowIsTheChoice) {
+    Answer({Entry(0, 1, 64, true), Entry(1, 1, 64, false), Entry(2, 1, 64, true)}, {{"Windows 10 系统", 1}});
+    EXPECT_EQ(page.Fill(), 3);
+    EXPECT_EQ(page.List()->RowMap(), (std::vector<int>{2, 0, 1}));
+    EXPECT_EQ(Checks(), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(page.List()->SelectedEntry(), 2);
+    EXPECT_EQ(context.SelectedImageUrl(), "http://img.example/2.wim") << "what is downloaded is the checked row";
+    int selected = 0;
+    for (const CatalogueEntry& e : context.CatalogueEntriesOfGroup(-1)) selected += e.selected ? 1 : 0;
+    EXPECT_EQ(selected, 1);
+}
+
 TEST_F(SystemPage, AChosenRowIsCheckedAgainAfterAGroupSwitch) {
     FourInTwoGroups();
     page.Fill();

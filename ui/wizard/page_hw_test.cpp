@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace qnb::ui {
@@ -39,7 +40,10 @@ class HardwarePage : public ::testing::Test {
 protected:
     HardwarePage() {
         inspect::HardwareSources sources;
-        sources.initialise = [this] { context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders()); };
+        sources.initialise = [this] {
+            ++initialisations;
+            context.Initialise(machine.storage(), machine.system(), machine.files(), machine.folders());
+        };
         sources.processorName = [] { return std::optional<std::string>("Test CPU"); };
         sources.memory = [] { return std::optional<inspect::MemoryStatus>({8ull << 30, 45}); };
         page = std::make_unique<CPageHW>(context, std::move(sources), clock);
@@ -58,6 +62,7 @@ protected:
     bool Playing() const { return w.Get<uikit::CGifAnimUI>("loading_hardware")->IsPlaying(); }
 
     MachineFixture machine{MachineJson("one-disk-c-d")};
+    std::atomic<int> initialisations{0};
     AppContext context;
     InstantClock clock;
     qnb::test::JobEvents events;
@@ -110,8 +115,10 @@ TEST_F(HardwarePage, ACheckAgainEmptiesTheListAndFillsItInTheSameOrder) {
 
 TEST_F(HardwarePage, AStopEndsACheckThatStillWaitsForItsWindow) {
     page->Start();
-    page.reset();  // the wizard went before its window was made
-    SUCCEED() << "the job ended and was joined";
+    ASSERT_NE(page->CurrentJob(), nullptr);
+    page->Stop();  // the wizard goes before its window was made: the check ends and is joined
+    EXPECT_EQ(page->CurrentJob(), nullptr);
+    EXPECT_EQ(initialisations, 0) << "the machine is looked at only once the window exists";
 }
 
 }  // namespace
