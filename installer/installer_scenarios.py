@@ -20,7 +20,7 @@ import time
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(TOP, "testbed"))
 sys.path.insert(0, os.path.join(TOP, "testbed", "service"))
-from boot_store import CURRENT_ID, ENTRY_ID, BootTools, initial_store  # noqa: E402
+from boot_store import CURRENT_ID, ENTRY_ID, BootTools, bcdedit_rows, initial_store  # noqa: E402
 from localservice import LocalService  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 from scenarios import Runner  # noqa: E402
@@ -42,34 +42,6 @@ XP_BOOT_INI = (b"[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)p
                b"[operating systems]\r\n"
                b"multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" /fastdetect\r\n"
                b"C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons\r\n")
-
-
-def part_rows(mode, letter, gpt, backup_exists):
-    """The bcdedit sequence as the installer's contract lists it."""
-    ramdisk = "ramdisk=[%s:]\\QNBPE\\boot\\boot.wim,{ramdiskoptions}" % letter
-    rows = [
-        "/delete %s /cleanup" % ENTRY_ID,
-        "/create {ramdiskoptions}",
-        "/set {ramdiskoptions} ramdisksdidevice boot",
-        "/set {ramdiskoptions} ramdisksdidevice partition=%s:" % letter,
-        "/set {ramdiskoptions} ramdisksdipath \\QNBPE\\boot\\boot.sdi ",
-        "/create %s /d \"TessalyPE\" /application OSLOADER" % ENTRY_ID,
-        "/set %s device %s" % (ENTRY_ID, ramdisk),
-        "/set %s osdevice %s" % (ENTRY_ID, ramdisk),
-        "/set %s path \\windows\\system32\\boot\\%s" % (ENTRY_ID, "winload.efi" if gpt else "winload.exe"),
-        "/set %s systemroot \\windows" % ENTRY_ID,
-        "/set %s detecthal yes" % ENTRY_ID,
-        "/set %s winpe yes" % ENTRY_ID,
-        "/displayorder %s /addfirst" % ENTRY_ID,
-    ]
-    if mode == "reinstall":
-        rows.append("/timeout 3")
-    if not backup_exists:
-        rows.append("/export %s:\\QNBPE\\boot\\BCD_backup" % letter)
-    rows += ["/timeout 3", "/default %s" % ENTRY_ID]
-    if mode == "reinstall":
-        rows.append("/set {bootmgr} displaybootmenu yes")
-    return rows
 
 
 class Machine:
@@ -169,7 +141,7 @@ def reinstall(s, machine, gpt):
     with Machine(s, machine) as m:
         tools = m.tools
         tools.reset(gpt=gpt)
-        rows = part_rows("reinstall", "C", gpt, False)
+        rows = bcdedit_rows("reinstall", "C", gpt, False)
         s.check(planned_rows(m.plan("reinstall")) == rows, "the plan names the contract's rows")
 
         code, events = m.install("reinstall", "--answer", "countdown-restart")
@@ -208,7 +180,7 @@ def reinstall(s, machine, gpt):
                     "BCD_backup holds the store with Windows as its default")
 
         again = planned_rows(m.plan("reinstall"))
-        s.check(again == part_rows("reinstall", "C", gpt, True), "the second plan exports nothing")
+        s.check(again == bcdedit_rows("reinstall", "C", gpt, True), "the second plan exports nothing")
         code, _ = m.install("reinstall", "--answer", "countdown-cancel")
         s.expect(code == 0, "second install-pe: exit %d" % code)
         s.check(tools.store() == first, "a second run leaves the same store")
@@ -287,7 +259,7 @@ def restore_and_backup(s):
     with Machine(s, "gpt-uefi") as m:
         m.tools.reset(gpt=True)
         rows = planned_rows(m.plan("restore"))
-        s.check(rows == part_rows("restore", "C", True, False), "restore plan: %r" % rows)
+        s.check(rows == bcdedit_rows("restore", "C", True, False), "restore plan: %r" % rows)
         code, events = m.install("restore", "--answer", "yes")
         s.expect(code == 0, "restore: exit %d %r" % (code, events[-2:]))
         s.check(m.tools.bcdedit_log() == rows, "restore rows")
@@ -302,7 +274,7 @@ def restore_and_backup(s):
 
         m.tools.reset(gpt=True)
         rows = planned_rows(m.plan("backup"))
-        s.check(rows == part_rows("backup", "C", True, True), "backup plan: %r" % rows)
+        s.check(rows == bcdedit_rows("backup", "C", True, True), "backup plan: %r" % rows)
         code, events = m.install("backup")
         s.expect(code == 0, "backup: exit %d" % code)
         s.check(m.tools.bcdedit_log() == rows, "backup rows")
@@ -371,7 +343,7 @@ def version_5_2_uses_bcdedit(s):
         rows = planned_rows(m.plan("backup"))
         code, _ = m.install("backup")
         s.expect(code == 0, "install-pe: exit %d" % code)
-        s.check(m.tools.bcdedit_log() == rows == part_rows("backup", "C", False, False), "the bcdedit rows")
+        s.check(m.tools.bcdedit_log() == rows == bcdedit_rows("backup", "C", False, False), "the bcdedit rows")
         with open(m.host_c("C:\\boot.ini"), "rb") as f:
             s.check(f.read() == XP_BOOT_INI, "boot.ini untouched")
 

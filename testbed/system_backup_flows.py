@@ -25,7 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "service"))
-from boot_store import ENTRY_ID  # noqa: E402
+from boot_store import bcdedit_rows  # noqa: E402
 from localservice import LocalService  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
 
@@ -44,29 +44,6 @@ DOWNLOAD_FAILED = "关键文件下载失败，无法继续，请关闭杀毒并�
 BACKUP_QUESTION = "准备工作进行完成\r\n是否立即重启，并开始备份"
 RESTORE_QUESTION = "准备工作进行完成\r\n是否立即重启，并开始还原备份"
 NOTE = "装好了驱动和办公软件，\r\n系统很干净，备份一下。"
-
-
-def bcdedit_rows(mode, letter, gpt, backup_exists):
-    """The bcdedit sequence of the restore and backup modes, as the installer's contract lists it."""
-    ramdisk = "ramdisk=[%s:]\\QNBPE\\boot\\boot.wim,{ramdiskoptions}" % letter
-    rows = [
-        "/delete %s /cleanup" % ENTRY_ID,
-        "/create {ramdiskoptions}",
-        "/set {ramdiskoptions} ramdisksdidevice boot",
-        "/set {ramdiskoptions} ramdisksdidevice partition=%s:" % letter,
-        "/set {ramdiskoptions} ramdisksdipath \\QNBPE\\boot\\boot.sdi ",
-        "/create %s /d \"TessalyPE\" /application OSLOADER" % ENTRY_ID,
-        "/set %s device %s" % (ENTRY_ID, ramdisk),
-        "/set %s osdevice %s" % (ENTRY_ID, ramdisk),
-        "/set %s path \\windows\\system32\\boot\\%s" % (ENTRY_ID, "winload.efi" if gpt else "winload.exe"),
-        "/set %s systemroot \\windows" % ENTRY_ID,
-        "/set %s detecthal yes" % ENTRY_ID,
-        "/set %s winpe yes" % ENTRY_ID,
-        "/displayorder %s /addfirst" % ENTRY_ID,
-    ]
-    if not backup_exists:
-        rows.append("/export %s:\\QNBPE\\boot\\BCD_backup" % letter)
-    return rows + ["/timeout 3", "/default %s" % ENTRY_ID]
 
 
 def utc8(text):

@@ -7,6 +7,7 @@
 
 #include "filebackup/backup_error_file.h"
 #include "jobs/posted_text.h"
+#include "jobs/test_support/instant_clock.h"
 #include "jobs/window_messages.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell_folders.h"
@@ -24,22 +25,8 @@
 namespace qnb::ui::test {
 namespace {
 
+using qnb::test::InstantClock;
 using uikit::test::Script;
-
-// The hardware check's pauses pass at once.
-class InstantClock : public Clock {
-public:
-    TimePoint Now() override { return now_; }
-    bool SleepUntil(TimePoint deadline, const StopToken& stop) override {
-        if (stop.StopRequested()) return false;
-        now_ = deadline;
-        std::this_thread::yield();
-        return true;
-    }
-
-private:
-    std::atomic<TimePoint> now_{TimePoint(0)};
-};
 
 class FakeTasks : public DownloadTasks {
 public:

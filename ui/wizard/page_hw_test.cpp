@@ -4,6 +4,7 @@
 #include "ui/wizard/page_hw.h"
 
 #include "app/test_support/machine_fixture.h"
+#include "jobs/test_support/instant_clock.h"
 #include "jobs/test_support/job_events.h"
 #include "ui/wizard/test_support/wizard_tree.h"
 #include "uikit/controls/gif_anim.h"
@@ -18,23 +19,9 @@
 namespace qnb::ui {
 namespace {
 
+using qnb::test::InstantClock;
 using qnb::test::MachineFixture;
 using qnb::test::MachineJson;
-
-// Every pause passes at once (the check's sequence is tested in inspect/).
-class InstantClock : public Clock {
-public:
-    TimePoint Now() override { return now_; }
-    bool SleepUntil(TimePoint deadline, const StopToken& stop) override {
-        if (stop.StopRequested()) return false;
-        now_ = deadline;
-        std::this_thread::yield();
-        return true;
-    }
-
-private:
-    std::atomic<TimePoint> now_{TimePoint(0)};
-};
 
 class HardwarePage : public ::testing::Test {
 protected:
