@@ -401,7 +401,7 @@ def wizard_repaint(args):
     from boot_store import BootTools
     from localservice import LocalService
     from machine_drives import MachineDrives, machine_path
-    from reinstall_flow import WIZARD, controls, hardware_step, service_env, system_step, through_notice
+    from reinstall_flow import WIZARD, controls, start_and_choose
     from ui_session import UiSession
     from winebox import WineBox
     from xvfb import Xvfb
@@ -415,11 +415,7 @@ def wizard_repaint(args):
         tools.reset(gpt=False)
         with MachineDrives(box, machine_path("win7-x64-mbr")) as drives, \
                 LocalService(switches={"gen.rate": "65536"}) as service:
-            running = session.start(env=service_env(service, drives, tools))
-            session.wait("PEInstallerDlg")
-            through_notice(session, service)
-            hardware_step(session, "Windows 7 旗舰版 64位")
-            system_step(session)
+            running = start_and_choose(session, service, drives, tools)
             session.click(WIZARD, "btn_next")
             session.click(WIZARD, "btn_next")
             session.poll(lambda: controls(session)["lab_sys_task2"]["text"] == "正在下载", seconds=60,

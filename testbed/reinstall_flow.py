@@ -208,6 +208,22 @@ def system_step(session):
     expect(controls(session)["lab_selected_sys"]["text"] == "Windows 7 64位 旗舰版", "the strip names the choice")
 
 
+def start_and_choose(session, service, drives, tools):
+    """The program started on the Windows 7 machine, through the notice, the
+    hardware step and the system step (the recommended image checked)."""
+    program = session.start(env=service_env(service, drives, tools))
+    session.wait(MAIN)
+    through_notice(session, service)
+    hardware_step(session, "Windows 7 旗舰版 64位")
+    system_step(session)
+    return program
+
+
+def to_backup_step(session):
+    session.click(WIZARD, "btn_next")
+    session.poll(lambda: controls(session)["install_main_tab"]["value"] == 3, what="the backup-file step")
+
+
 def backup_step(session, folder):
     """Step 2: the desktop and pictures checked, one folder added through the picker."""
     session.click(WIZARD, "btn_next")

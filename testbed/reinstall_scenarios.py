@@ -24,10 +24,10 @@ sys.path.insert(0, os.path.join(HERE, "service"))
 from boot_store import ENTRY_ID, BootTools, bcdedit_rows  # noqa: E402
 from localservice import LocalService, generated_bytes  # noqa: E402
 from machine_drives import MachineDrives, machine_path  # noqa: E402
-from reinstall_flow import (IMAGE, IMAGE_FAILED, IMAGE_SIZE, ERRORS_QUESTION, MAIN, PACKAGE_SIZE, WIZARD,  # noqa: E402
-                            WORKSPACE, backup_step, catalogue_with, controls, end_program, expected_setting,
-                            hardware_step, host_c, reports, rows_of, saved_files, service_env, system_step,
-                            through_notice, user_files, user_folders, watch_install, write)
+from reinstall_flow import (ERRORS_QUESTION, IMAGE, IMAGE_FAILED, IMAGE_SIZE, PACKAGE_SIZE, WIZARD, WORKSPACE,  # noqa: E402
+                            backup_step, catalogue_with, controls, end_program, expected_setting, hardware_step,
+                            host_c, reports, rows_of, saved_files, service_env, start_and_choose, system_step,
+                            to_backup_step, user_files, user_folders, watch_install, write)
 from scenarios import Failed, Runner  # noqa: E402
 from ui_session import UiError, UiSession  # noqa: E402
 
@@ -41,11 +41,7 @@ def reinstall(s):
     with MachineDrives(box, machine_path("win7-x64-mbr")) as drives, \
             LocalService(switches={"gen.rate": "131072"}) as service:
         user_files(box)
-        program = session.start(env=service_env(service, drives, tools))
-        session.wait(MAIN)
-        through_notice(session, service)
-        hardware_step(session, "Windows 7 旗舰版 64位")
-        system_step(session)
+        program = start_and_choose(session, service, drives, tools)
         backup_step(session, "C:\\资料\\合同")
         session.click(WIZARD, "btn_next")
         seen, ending = watch_install(session)
@@ -110,13 +106,8 @@ def image_download_fails(s):
     try:
         with MachineDrives(box, machine_path("win7-x64-mbr")) as drives, LocalService(catalogue=catalogue) as service:
             user_folders(box)
-            program = session.start(env=service_env(service, drives, tools))
-            session.wait(MAIN)
-            through_notice(session, service)
-            hardware_step(session, "Windows 7 旗舰版 64位")
-            system_step(session)
-            session.click(WIZARD, "btn_next")
-            session.poll(lambda: controls(session)["install_main_tab"]["value"] == 3, what="the backup-file step")
+            program = start_and_choose(session, service, drives, tools)
+            to_backup_step(session)
             session.click(WIZARD, "btn_next")
             _, ending = watch_install(session, seconds=120)
             s.expect(ending == "error", "a failed image ends in the error window, not %s" % ending)
@@ -170,8 +161,7 @@ def pe_mode(s):
         session.poll(network_found, seconds=30, what="the network row after the catalogue's answer")
         hardware_step(session, "Windows 7 64位")  # the environment names no edition
         system_step(session)
-        session.click(WIZARD, "btn_next")
-        session.poll(lambda: controls(session)["install_main_tab"]["value"] == 3, what="the backup-file step")
+        to_backup_step(session)
         s.check(not controls(session)["check_desktop"]["checked"], "no desktop in the environment")
         session.click(WIZARD, "check_picture")
         session.click(WIZARD, "btn_next")
@@ -209,13 +199,8 @@ def backup_error(s):
         write(os.path.join(desktop, "报告.docx"), b"report")
         # An earlier run left a folder where this copy is to go: it cannot be written.
         os.makedirs(drives.host(WORKSPACE + "文件备份\\desktop\\报告.docx"))
-        program = session.start(env=service_env(service, drives, tools))
-        session.wait(MAIN)
-        through_notice(session, service)
-        hardware_step(session, "Windows 7 旗舰版 64位")
-        system_step(session)
-        session.click(WIZARD, "btn_next")
-        session.poll(lambda: controls(session)["install_main_tab"]["value"] == 3, what="the backup-file step")
+        program = start_and_choose(session, service, drives, tools)
+        to_backup_step(session)
         session.click(WIZARD, "check_desktop")
         session.click(WIZARD, "btn_next")
         _, ending = watch_install(session)
