@@ -63,7 +63,8 @@ def reinstall(box, session, pictures, build):
             LocalService(switches={"gen.rate": "98304"}) as service:
         user_files(box)
         write(drives.host("D:\\镜像\\WIN7_SP1.GHO"), b"a local image")
-        program = session.start(env=service_env(service, drives, tools))
+        # Started in the data drive's root, where the file-open dialog then begins.
+        program = session.start(env=service_env(service, drives, tools), cwd=drives.host("D:\\"))
         session.wait(MAIN)
         through_notice(session, service)
         rows = hardware_step(session, "Windows 7 旗舰版 64位")

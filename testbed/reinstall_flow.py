@@ -226,15 +226,20 @@ def to_backup_step(session):
 
 def backup_step(session, folder):
     """Step 2: the desktop and pictures checked, one folder added through the picker."""
-    session.click(WIZARD, "btn_next")
-    session.poll(lambda: controls(session)["install_main_tab"]["value"] == 3, what="the backup-file step")
+    to_backup_step(session)
     expect(controls(session)["btn_next"]["text"] == "完成", "下一步 reads 完成")
     session.click(WIZARD, "check_desktop")
     session.click(WIZARD, "check_picture")
     session.click(WIZARD, "btn_add_folder")
     session.pick(folder)
+
+    def listed():
+        try:
+            return rows_of(session, "folder_list", "folderpath") == [(folder,)]
+        except UiError:
+            return False  # the window may not answer while the picker goes away
     try:
-        session.poll(lambda: rows_of(session, "folder_list", "folderpath") == [(folder,)], seconds=10)
+        session.poll(listed, seconds=10)
     except UiError:
         raise Failed("the folder list holds %s" % rows_of(session, "folder_list", "folderpath"))
 

@@ -34,12 +34,12 @@ class UiSession:
 
     # -- programs ------------------------------------------------------------
 
-    def start(self, args=(), env=None):
-        """Starts QNBReinstaller.exe; returns its Popen."""
+    def start(self, args=(), env=None, cwd=None):
+        """Starts QNBReinstaller.exe (in cwd, a host folder, when given); returns its Popen."""
         full = dict(self.box.env)
         full.update(self.env)
         full.update(env or {})
-        return subprocess.Popen(["wine", self.program, *args], env=full, stdout=subprocess.DEVNULL,
+        return subprocess.Popen(["wine", self.program, *args], env=full, cwd=cwd, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
     def stop(self, process, timeout=20):
