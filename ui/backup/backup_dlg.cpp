@@ -90,7 +90,9 @@ void CXBackUpDlg::Finish() {
     std::string note;
     if (uikit::CControlUI* edit = FindControl("edit_backupinfo")) note = edit->GetText();
     if (!WriteBackupDescription(*services_.files, context, picturePath_, note, services_.now(), services_.log)) {
-        // No restart into an environment that would not find its work.
+        // No restart into an environment that would not find its work: the
+        // boot entry the installer made is taken back as well.
+        if (!context.IsPeMode() && services_.undoInstall) services_.undoInstall();
         services_.desktop->ShowMessage(GetHWND(), installer::ModeOf(installer::PeInstallMode::kBackup).copyFailureText,
                                        "错误", MB_OK | MB_ICONERROR);
         return;

@@ -186,6 +186,24 @@ TEST_F(BackupWindow, NoOnTheRestartQuestionLeavesTheWindowOpen) {
     EXPECT_TRUE(IsWindow(window->GetHWND()));
 }
 
+TEST_F(BackupWindow, ASettingFileThatCannotBeSavedTakesTheBootEntryBackAndAsksNoRestart) {
+    FlowBench bench;
+    Make(bench);
+    Fill();
+    ASSERT_TRUE(Click(*window, "btn_ok"));
+    bench.files.SetAttributes("D:\\Quenbrook\\Data\\SETTING.JSON", kFileAttributeReadOnly);
+    desktop.answer = IDYES;
+    bench.downloads.Set(Record(kDownloadComplete, 100));
+    window->DeliverTimer(kPackageTimer);
+    Pump(5000, [&] { return !desktop.messages.empty(); });
+    EXPECT_EQ(bench.installer.runs, 1);
+    EXPECT_EQ(desktop.messages,
+              std::vector<std::string>{"错误|关键文件丢失，无法继续\r\n请关闭杀毒并重启本软件后重试!"});
+    EXPECT_EQ(bench.restarts, 0);
+    EXPECT_EQ(bench.undos, 1) << "the environment is not started with an older SETTING.JSON";
+    EXPECT_FALSE(HasOption(bench.Setting(), 1));
+}
+
 TEST_F(BackupWindow, AFailedDownloadSaysSoAndClosesWithoutStartingItAgain) {
     FlowBench bench;
     Make(bench);
