@@ -130,50 +130,9 @@ void CFileBackup::CopyFolder(const std::string& source, const std::string& desti
              std::string(paths::WithoutTrailingSeparator(destination)), false);
 }
 
-void CFileBackup::CopyTree(const std::string& source, const std::string& destination, bool exclusions) {
+void CFileBackup::Walk(const std::string& root,
+                       const std::function<bool(const std::string& path, const DirectoryEntry& entry)>& visit) {
     // Depth first without recursion: a deep tree costs heap, never the thread's stack.
-    struct Frame {
-        std::string source;
-        std::string destination;
-        std::vector<DirectoryEntry> entries;
-        size_t next = 0;
-    };
-    std::vector<Frame> stack;
-    auto enter = [&](std::string from, std::string to) {
-        CreateFolderPath(to);
-        Result<std::vector<DirectoryEntry>> listed = files_.listFolder(from);
-        if (!listed) {
-            log_.Failed(kArea, listed.failure());
-            return;
-        }
-        stack.push_back({std::move(from), std::move(to), std::move(*listed)});
-    };
-    enter(source, destination);
-    while (!stack.empty() && !stop_.StopRequested()) {
-        Frame& top = stack.back();
-        if (top.next == top.entries.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const DirectoryEntry entry = std::move(top.entries[top.next++]);
-        if (Hidden(entry.name)) continue;
-        std::string from = paths::Join(top.source, entry.name);
-        std::string to = paths::Join(top.destination, entry.name);
-        if (entry.attributes & kFileAttributeDirectory) {
-            if (IsLink(entry)) {
-                log_.Write(kArea, "link not followed: " + from);
-            } else if (!NeverEntered(from) && !(exclusions && IsListedFolder(from))) {
-                enter(std::move(from), std::move(to));
-            }
-            continue;
-        }
-        reporter_.Status(from);
-        Status copied;
-        if (!Copy(from, to, true, &copied)) Report(copied.failure(), from);
-    }
-}
-
-void CFileBackup::BackupByCategory(const std::string& drive) {
     struct Frame {
         std::string folder;
         std::vector<DirectoryEntry> entries;
@@ -188,7 +147,7 @@ void CFileBackup::BackupByCategory(const std::string& drive) {
         }
         stack.push_back({std::move(folder), std::move(*listed)});
     };
-    enter(std::string(paths::WithoutTrailingSeparator(drive)));
+    enter(root);
     while (!stack.empty() && !stop_.StopRequested()) {
         Frame& top = stack.back();
         if (top.next == top.entries.size()) {
@@ -198,13 +157,45 @@ void CFileBackup::BackupByCategory(const std::string& drive) {
         const DirectoryEntry entry = std::move(top.entries[top.next++]);
         if (Hidden(entry.name)) continue;
         std::string path = paths::Join(top.folder, entry.name);
+        if (visit(path, entry) && (entry.attributes & kFileAttributeDirectory)) enter(std::move(path));
+    }
+}
+
+void CFileBackup::CopyTree(const std::string& source, const std::string& destination, bool exclusions) {
+    // Every path below source has its place at the same relative path below destination.
+    auto target = [&](const std::string& from) {
+        std::string_view relative = std::string_view(from).substr(source.size());
+        while (!relative.empty() && relative.front() == '\\') relative.remove_prefix(1);
+        return paths::Join(destination, relative);
+    };
+    CreateFolderPath(destination);
+    Walk(source, [&](const std::string& from, const DirectoryEntry& entry) {
         if (entry.attributes & kFileAttributeDirectory) {
-            // A link to a folder is neither entered nor copied as a file.
-            if (!IsLink(entry) && !NeverEntered(path) && !IsListedFolder(path)) enter(std::move(path));
-            continue;
+            if (IsLink(entry)) {
+                log_.Write(kArea, "link not followed: " + from);
+                return false;
+            }
+            if (NeverEntered(from) || (exclusions && IsListedFolder(from))) return false;
+            CreateFolderPath(target(from));
+            return true;
+        }
+        reporter_.Status(from);
+        Status copied;
+        if (!Copy(from, target(from), true, &copied)) Report(copied.failure(), from);
+        return false;
+    });
+}
+
+void CFileBackup::BackupByCategory(const std::string& drive) {
+    const std::string root(paths::WithoutTrailingSeparator(drive));
+    Walk(root, [&](const std::string& path, const DirectoryEntry& entry) {
+        // A link to a folder is neither entered nor copied as a file.
+        if (entry.attributes & kFileAttributeDirectory) {
+            return !IsLink(entry) && !NeverEntered(path) && !IsListedFolder(path);
         }
         if (const Category* category = CategoryOf(entry.name)) CopyCategoryFile(path, entry.name, *category);
-    }
+        return false;
+    });
 }
 
 void CFileBackup::CopyCategoryFile(const std::string& source, const std::string& name, const Category& category) {

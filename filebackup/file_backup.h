@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,10 @@ private:
     const Category* CategoryOf(std::string_view fileName) const;
     // A tree copy; with exclusions (a drive root) listed folders are left out.
     void CopyTree(const std::string& source, const std::string& destination, bool exclusions);
+    // Every entry below root that is not hidden, depth first; visit says
+    // whether a folder is to be entered.
+    void Walk(const std::string& root,
+              const std::function<bool(const std::string& path, const DirectoryEntry& entry)>& visit);
     void CopyCategoryFile(const std::string& source, const std::string& name, const Category& category);
     bool Copy(const std::string& from, const std::string& to, bool replace, Status* status);
     bool NeverEntered(const std::string& folder) const;
