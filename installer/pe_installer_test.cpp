@@ -3,19 +3,15 @@
 // table, the owner as a recorder of what it was told, in order.
 #include "installer/pe_installer.h"
 
-#include "app/test_support/machine_fixture.h"
+#include "app/test_support/memory_machine.h"
 #include "download/download_records.h"
 #include "installer/bcdedit_rows.h"
 #include "jobs/test_support/manual_clock.h"
 #include "platform/error_codes.h"
 #include "platform/fake/fake_process.h"
-#include "platform/fake/fake_folder_security.h"
-#include "platform/fake/memory_file_system.h"
 #include "platform/folder_tree.h"
 #include "platform/paths.h"
 #include "platform/sha256.h"
-#include "platform/sim/sim_storage.h"
-#include "platform/sim/sim_system.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -95,17 +91,9 @@ public:
 // A machine of testbed/machines with its Windows and data drives in
 // memory, the package downloaded (unless told otherwise) and the installer
 // wired as the program wires it.
-class Bench {
+class Bench : public test::MemoryMachine {
 public:
-    explicit Bench(const std::string& machine, bool packageDownloaded = true) {
-        std::string error;
-        auto description = sim::ParseMachine(test::MachineJson(machine), &error);
-        EXPECT_TRUE(description) << error;
-        system_ = std::make_unique<sim::SimSystem>(description->windows);
-        storage_ = std::make_unique<sim::SimStorage>(std::move(*description));
-        files.AddFolders("C:\\Windows\\System32");
-        context.Initialise(*storage_, *system_, files, folders);
-        EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
+    explicit Bench(const std::string& machine, bool packageDownloaded = true) : MemoryMachine(machine) {
         context.SetPackageUrl(kUrl);
         DownloadManagerPorts ports;
         ports.files = &files;
@@ -126,7 +114,7 @@ public:
         PeInstallerPorts p;
         p.context = &context;
         p.files = &files;
-        p.system = system_.get();
+        p.system = &system();
         p.process = &process;
         p.downloads = &downloads;
         p.openPayload = [this]() -> std::unique_ptr<PayloadFiles> {
@@ -156,13 +144,9 @@ public:
         for (const BcdeditRow& r : BcdeditRows(mode, 'C', gpt, backupExists)) runs.push_back("bcdedit " + r.arguments);
         return runs;
     }
-    std::string Setting() { return files.Content("D:\\Quenbrook\\Data\\SETTING.JSON").value_or(""); }
     uint32_t Attributes(const std::string& path) { return files.facts(path)->attributes; }
 
     std::string package = std::string(300000, 'w') + "end";
-    fake::MemoryFileSystem files{"CD"};
-    fake::FakeFolderSecurity folders{files};
-    AppContext context;
     CDownloadManager downloads;
     fake::FakeProcess process;
     std::string failing;  // a bcdedit argument list starting so fails with exit code 1
@@ -172,10 +156,6 @@ public:
     test::ManualClock clock;
     StopSource stop;
     std::unique_ptr<PeInstaller> installer;
-
-private:
-    std::unique_ptr<sim::SimSystem> system_;
-    std::unique_ptr<sim::SimStorage> storage_;
 };
 
 bool HasOption(const std::string& setting, int option) {

@@ -96,7 +96,7 @@ private:
     JobEndLog updateLog_{log_, "update", true};
     ui::Win32SecurityProbe securityProbe_{[this] { return context_.OsTypeCode(); }};
     ui::SecurityDetector security_{securityProbe_};
-    ui::ManagerDownloads packageDownloads_{downloads_};
+    ManagerTasks packageDownloads_{downloads_};
     ui::ScreenCamera camera_;
     ui::ShellFolderPicker folderPicker_;
     std::unique_ptr<ui::CMainDlg> mainWindow_;

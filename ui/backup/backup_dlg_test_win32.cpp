@@ -114,8 +114,8 @@ TEST_F(BackupWindow, InsideTheEnvironmentStartRecordsTheBackupAndHandsOver) {
     EXPECT_TRUE(desktop.messages.empty()) << "no restart question";
 }
 
-PackageRecord Record(int32_t state, int32_t percent = 0, uint64_t total = 0, uint64_t done = 0, int32_t speed = 0) {
-    PackageRecord r;
+DownloadFacts Record(int32_t state, int32_t percent = 0, uint64_t total = 0, uint64_t done = 0, int32_t speed = 0) {
+    DownloadFacts r;
     r.state = state;
     r.percent = percent;
     r.totalBytes = total;

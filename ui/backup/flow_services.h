@@ -24,7 +24,7 @@ namespace qnb::ui {
 struct FlowServices {
     AppContext* context = nullptr;
     FileSystem* files = nullptr;
-    PackageDownloads* downloads = nullptr;
+    DownloadTasks* downloads = nullptr;
     Desktop* desktop = nullptr;               // message boxes
     SecurityDetector* detector = nullptr;     // the error window's way to the guide
     ProcessPort* process = nullptr;           // the hand-over to the environment's own program

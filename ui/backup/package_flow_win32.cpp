@@ -29,7 +29,7 @@ void PackageFlow::Start() { window_.SetTimer(kPackageTimer, kPackageTimerMs); }
 void PackageFlow::Tick() {
     AppContext& context = *services_.context;
     const std::string url = context.PackageUrl();
-    std::optional<PackageRecord> record = url.empty() ? std::nullopt : services_.downloads->Query(url);
+    std::optional<DownloadFacts> record = url.empty() ? std::nullopt : services_.downloads->Query(url);
     PollStep step = PollPackage(url, record, style_);
     switch (step.action) {
         case PollStep::kAdd:

@@ -4,17 +4,6 @@
 
 namespace qnb::ui {
 
-std::optional<PackageRecord> ManagerDownloads::Query(const std::string& url) {
-    PackageRecord record;
-    if (!manager_.QueryTask(url, nullptr, &record.state, &record.percent, &record.totalBytes, &record.doneBytes,
-                            &record.speed, nullptr)) {
-        return std::nullopt;
-    }
-    return record;
-}
-
-void ManagerDownloads::Add(const std::string& url, const std::string& folder) { manager_.AddTask(url, folder); }
-
 std::string PackageSpeedText(int64_t s) {
     constexpr int64_t kGiB = 1073741824;
     constexpr int64_t kMiB = 1048576;
@@ -54,7 +43,7 @@ std::string PackageTimeLeftText(int64_t r, TimeLeftStyle style) {
     return text;
 }
 
-PollStep PollPackage(const std::string& url, const std::optional<PackageRecord>& record, TimeLeftStyle style) {
+PollStep PollPackage(const std::string& url, const std::optional<DownloadFacts>& record, TimeLeftStyle style) {
     PollStep step;
     if (url.empty()) {
         // The service has not named the package yet: its query goes on in the background.

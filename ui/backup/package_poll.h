@@ -4,43 +4,13 @@
 // page. The windows differ only in how they pad the time left.
 #pragma once
 
-#include "download/download_manager.h"
+#include "download/download_tasks.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace qnb::ui {
-
-// The download's record as the download manager reports it.
-struct PackageRecord {
-    int32_t state = kDownloadNew;
-    int32_t percent = 0;
-    uint64_t totalBytes = 0;
-    uint64_t doneBytes = 0;
-    int32_t speed = 0;  // bytes per second
-};
-
-// The program's downloads, as the windows use them.
-class PackageDownloads {
-public:
-    virtual ~PackageDownloads() = default;
-    // The record of url; nothing when there is none (or its failure was reported once).
-    virtual std::optional<PackageRecord> Query(const std::string& url) = 0;
-    // Starts a download of url into folder, with the engine.
-    virtual void Add(const std::string& url, const std::string& folder) = 0;
-};
-
-// The program's download manager as PackageDownloads.
-class ManagerDownloads : public PackageDownloads {
-public:
-    explicit ManagerDownloads(CDownloadManager& manager) : manager_(manager) {}
-    std::optional<PackageRecord> Query(const std::string& url) override;
-    void Add(const std::string& url, const std::string& folder) override;
-
-private:
-    CDownloadManager& manager_;
-};
 
 enum class TimeLeftStyle {
     kPlain,   // the backup window: 剩余：1分5秒
@@ -74,7 +44,7 @@ struct PollStep {
     std::string info;        // "正在下载PE，" + the speed text
     std::string remain;      // the time left
 };
-PollStep PollPackage(const std::string& url, const std::optional<PackageRecord>& record, TimeLeftStyle style);
+PollStep PollPackage(const std::string& url, const std::optional<DownloadFacts>& record, TimeLeftStyle style);
 
 constexpr int kPackageTimer = 1;
 constexpr int kPackageTimerMs = 200;

@@ -57,8 +57,8 @@ TEST(PackagePoll, SecondsLeftAddTenToTheIntegerDivision) {
     EXPECT_EQ(PackageSecondsLeft(1000, 4000, 100), 10) << "more done than the total leaves nothing";
 }
 
-PackageRecord Running(int32_t percent, uint64_t total, uint64_t done, int32_t speed) {
-    PackageRecord record;
+DownloadFacts Running(int32_t percent, uint64_t total, uint64_t done, int32_t speed) {
+    DownloadFacts record;
     record.state = kDownloadRunning;
     record.percent = percent;
     record.totalBytes = total;
@@ -71,7 +71,7 @@ TEST(PackagePoll, EachStateDecidesTheTick) {
     EXPECT_EQ(PollPackage("", std::nullopt, TimeLeftStyle::kPlain).action, PollStep::kWait)
         << "without the package's address nothing is added";
     EXPECT_EQ(PollPackage(kUrl, std::nullopt, TimeLeftStyle::kPlain).action, PollStep::kAdd);
-    PackageRecord record;
+    DownloadFacts record;
     record.state = kDownloadFailed;
     EXPECT_EQ(PollPackage(kUrl, record, TimeLeftStyle::kPlain).action, PollStep::kFailed);
     record.state = kDownloadComplete;
@@ -84,7 +84,7 @@ TEST(PackagePoll, EachStateDecidesTheTick) {
 
 TEST(PackagePoll, ADownloadShowsItsPercentAndWithSpeedItsTexts) {
     // 55 MiB left at 1 MiB/s: 55 s, and 10 more.
-    const PackageRecord record = Running(42, 65LL * 1048576, 10LL * 1048576, 1048576);
+    const DownloadFacts record = Running(42, 65LL * 1048576, 10LL * 1048576, 1048576);
     PollStep plain = PollPackage(kUrl, record, TimeLeftStyle::kPlain);
     EXPECT_EQ(plain.action, PollStep::kProgress);
     EXPECT_EQ(plain.value, 42);

@@ -2,12 +2,7 @@
 // simulated machines; the texts of the window's first page.
 #include "ui/backup/system_backup.h"
 
-#include "app/test_support/machine_fixture.h"
-#include "platform/fake/fake_folder_security.h"
-#include "platform/fake/memory_file_system.h"
-#include "platform/sim/machine_description.h"
-#include "platform/sim/sim_storage.h"
-#include "platform/sim/sim_system.h"
+#include "app/test_support/memory_machine.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
@@ -67,30 +62,7 @@ TEST(BackupTexts, TheHandOverOpensTheEnvironmentsProgramHiddenWithoutWaiting) {
     EXPECT_FALSE(request.wait);
 }
 
-// A machine of testbed/machines with its files in memory and its context made.
-class Machine {
-public:
-    explicit Machine(const std::string& name) {
-        std::string error;
-        auto description = sim::ParseMachine(test::MachineJson(name), &error);
-        EXPECT_TRUE(description) << error;
-        system_ = std::make_unique<sim::SimSystem>(description->windows);
-        storage_ = std::make_unique<sim::SimStorage>(std::move(*description));
-        files.AddFolders("C:\\Windows\\System32");
-        context.Initialise(*storage_, *system_, files, folders);
-        EXPECT_EQ(context.WorkspacePath(), "D:\\Quenbrook\\Data\\");
-    }
-    std::string Setting() { return files.Content("D:\\Quenbrook\\Data\\SETTING.JSON").value_or(""); }
-
-    fake::MemoryFileSystem files{"CD"};
-
-    fake::FakeFolderSecurity folders{files};
-    AppContext context;
-
-private:
-    std::unique_ptr<sim::SimSystem> system_;
-    std::unique_ptr<sim::SimStorage> storage_;
-};
+using Machine = test::MemoryMachine;
 
 bool HasOption(const std::string& setting, int option) {
     return setting.find("\"Option\" : " + std::to_string(option) + ",") != std::string::npos;

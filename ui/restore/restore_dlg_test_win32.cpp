@@ -120,7 +120,7 @@ TEST_F(RestoreWindow, StartPreparesTheChosenBackupAtTheInstallersEnd) {
     EXPECT_EQ(Control(*window, "restore_main_tab")["value"].asInt(), 1);
     window->DeliverTimer(kPackageTimer);
     EXPECT_EQ(bench.downloads.Added(), std::vector<std::string>{"http://127.0.0.1/TessalyPE.wim|D:\\Quenbrook\\Data\\"});
-    PackageRecord running;
+    DownloadFacts running;
     running.state = kDownloadRunning;
     running.percent = 7;
     running.totalBytes = 65 * 1048576ULL;
@@ -132,7 +132,7 @@ TEST_F(RestoreWindow, StartPreparesTheChosenBackupAtTheInstallersEnd) {
     EXPECT_EQ(Text("pedownload_remain"), "剩余： 1分 5秒") << "the restore window pads";
 
     desktop.answer = IDYES;
-    PackageRecord done;
+    DownloadFacts done;
     done.state = kDownloadComplete;
     bench.downloads.Set(done);
     window->DeliverTimer(kPackageTimer);
@@ -170,7 +170,7 @@ TEST_F(RestoreWindow, QuittingWhileTheInstallerRunsPreparesNothing) {
     Make(bench);
     Start();
     ASSERT_TRUE(Click(*window, "btn_ok"));
-    PackageRecord done;
+    DownloadFacts done;
     done.state = kDownloadComplete;
     bench.downloads.Set(done);
     window->DeliverTimer(kPackageTimer);

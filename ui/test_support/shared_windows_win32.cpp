@@ -12,11 +12,10 @@
 
 namespace qnb::ui::test {
 
-namespace {
-
-std::string MachineJson(bool pe) {
-    return std::string(R"({"windows": {"dir": "C:\\Windows", "major": 10, "minor": 0, "build": 19045,
-        "product_type": 48, "wow64": true, "pe": )") +
+std::string OneDiskMachineJson(bool pe, int major, int minor, int build, int productType) {
+    return R"({"windows": {"dir": "C:\\Windows", "major": )" + std::to_string(major) +
+           ", \"minor\": " + std::to_string(minor) + ", \"build\": " + std::to_string(build) +
+           ", \"product_type\": " + std::to_string(productType) + ", \"wow64\": true, \"pe\": " +
            (pe ? "true" : "false") + R"(},
       "disks": [{"number": 0, "bus_type": 11, "size": 536870912000, "style": "mbr", "layout": true,
         "partitions": [
@@ -25,8 +24,6 @@ std::string MachineJson(bool pe) {
           {"number": 2, "mbr_type": 7, "start": 107375230976, "length": 322122547200,
            "volume": {"letter": "D", "fs": "NTFS", "free": 21474836480}}]}]})";
 }
-
-}  // namespace
 
 int FakeDesktop::ShowMessage(HWND, const std::string& text, const std::string& caption, UINT) {
     messages.push_back(caption + "|" + text);
@@ -37,7 +34,7 @@ void FakeDesktop::OpenUrl(const std::string& url, int show) { urls.push_back(url
 
 Machine::Machine(bool pe, bool earlierFolderOnC) {
     std::string error;
-    auto description = sim::ParseMachine(MachineJson(pe), &error);
+    auto description = sim::ParseMachine(OneDiskMachineJson(pe, 10, 0, 19045, 48), &error);
     EXPECT_TRUE(description) << error;
     system = std::make_unique<sim::SimSystem>(description->windows);
     storage = std::make_unique<sim::SimStorage>(std::move(*description));

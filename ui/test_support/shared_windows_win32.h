@@ -42,6 +42,10 @@ public:
 // An initialised AppContext on one disk with C: (Windows 10) and D: (20 GiB
 // free), in the preinstallation environment or not, with or without a
 // workspace from an earlier run on C:.
+// A PC with one MBR disk: C: holds the Windows of these version numbers (or,
+// in the environment, its RAM drive stands at C:), D: has room for the workspace.
+std::string OneDiskMachineJson(bool pe, int major, int minor, int build, int productType);
+
 struct Machine {
     explicit Machine(bool pe = false, bool earlierFolderOnC = false);
     std::unique_ptr<sim::SimStorage> storage;

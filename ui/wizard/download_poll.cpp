@@ -45,17 +45,6 @@ std::optional<int32_t> SecondsLeft(double seconds) {
 
 }  // namespace
 
-std::optional<DownloadFacts> ManagerTasks::Query(const std::string& url) {
-    DownloadFacts f;
-    if (!manager_.QueryTask(url, &f.savePath, &f.state, &f.percent, &f.totalBytes, &f.doneBytes, &f.speed,
-                            &f.retries)) {
-        return std::nullopt;
-    }
-    return f;
-}
-
-void ManagerTasks::Add(const std::string& url, const std::string& folder) { manager_.AddTask(url, folder); }
-
 DownloadView StripRefresh(const DownloadChoice& choice, DownloadTasks& tasks) {
     DownloadView view;
     view.selected = {choice.localImage ? choice.imagePath : choice.imageName, true, std::nullopt};

@@ -8,7 +8,7 @@
 // control shows. The wizard applies the view on its window's thread.
 #pragma once
 
-#include "download/download_manager.h"
+#include "download/download_tasks.h"
 #include "ui/wizard/progress_formats.h"
 
 #include <cstdint>
@@ -16,36 +16,6 @@
 #include <string>
 
 namespace qnb::ui {
-
-// One download record as QueryTask gives it.
-struct DownloadFacts {
-    std::string savePath;
-    int32_t state = kDownloadNew;
-    int32_t percent = 0;
-    uint64_t totalBytes = 0;
-    uint64_t doneBytes = 0;
-    int32_t speed = 0;
-    int32_t retries = 0;
-};
-
-// The downloads as the poll sees them (the program's CDownloadManager; a fake in tests).
-class DownloadTasks {
-public:
-    virtual ~DownloadTasks() = default;
-    // Nothing when there is no record (or its failure was reported before).
-    virtual std::optional<DownloadFacts> Query(const std::string& url) = 0;
-    virtual void Add(const std::string& url, const std::string& folder) = 0;
-};
-
-class ManagerTasks : public DownloadTasks {
-public:
-    explicit ManagerTasks(CDownloadManager& manager) : manager_(manager) {}
-    std::optional<DownloadFacts> Query(const std::string& url) override;
-    void Add(const std::string& url, const std::string& folder) override;
-
-private:
-    CDownloadManager& manager_;
-};
 
 // What the wizard knows of the choice when it shows the downloads.
 struct DownloadChoice {

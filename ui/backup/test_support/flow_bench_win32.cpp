@@ -2,30 +2,13 @@
 
 #include "installer/pe_install_mode.h"
 #include "platform/sim/machine_description.h"
+#include "ui/test_support/shared_windows_win32.h"
 
 #include <gtest/gtest.h>
 
 namespace qnb::ui::test {
 
-namespace {
-
-// One disk: C: holds the Windows (or, in the environment, its RAM drive
-// stands at C:), D: has room for the workspace.
-std::string MachineJson(bool pe) {
-    return std::string(R"({"windows": {"dir": "C:\\Windows", "major": 6, "minor": 1, "build": 7601,
-        "product_type": 1, "wow64": true, "pe": )") +
-           (pe ? "true" : "false") + R"(},
-      "disks": [{"number": 0, "bus_type": 11, "size": 536870912000, "style": "mbr", "layout": true,
-        "partitions": [
-          {"number": 1, "mbr_type": 7, "active": true, "start": 1048576, "length": 107374182400,
-           "volume": {"letter": "C", "fs": "NTFS", "free": 42949672960}},
-          {"number": 2, "mbr_type": 7, "start": 107375230976, "length": 322122547200,
-           "volume": {"letter": "D", "fs": "NTFS", "free": 21474836480}}]}]})";
-}
-
-}  // namespace
-
-std::optional<PackageRecord> ScriptedDownloads::Query(const std::string&) {
+std::optional<DownloadFacts> ScriptedDownloads::Query(const std::string&) {
     std::lock_guard<std::mutex> lock(mutex_);
     return record_;
 }
@@ -35,7 +18,7 @@ void ScriptedDownloads::Add(const std::string& url, const std::string& folder) {
     added_.push_back(url + "|" + folder);
 }
 
-void ScriptedDownloads::Set(std::optional<PackageRecord> record) {
+void ScriptedDownloads::Set(std::optional<DownloadFacts> record) {
     std::lock_guard<std::mutex> lock(mutex_);
     record_ = record;
 }
@@ -106,7 +89,7 @@ bool ScriptedInstaller::Waiting() {
 
 FlowBench::FlowBench(bool pe, bool windows) {
     std::string error;
-    auto description = sim::ParseMachine(MachineJson(pe), &error);
+    auto description = sim::ParseMachine(OneDiskMachineJson(pe, 6, 1, 7601, 1), &error);
     EXPECT_TRUE(description) << error;
     system_ = std::make_unique<sim::SimSystem>(description->windows);
     storage_ = std::make_unique<sim::SimStorage>(std::move(*description));

@@ -28,16 +28,16 @@ constexpr int64_t kNow = 1462240800;
 constexpr char kPackageUrl[] = "http://127.0.0.1/TessalyPE.wim";
 constexpr char kWorkspace[] = "D:\\Quenbrook\\Data\\";
 
-class ScriptedDownloads : public PackageDownloads {
+class ScriptedDownloads : public DownloadTasks {
 public:
-    std::optional<PackageRecord> Query(const std::string& url) override;
+    std::optional<DownloadFacts> Query(const std::string& url) override;
     void Add(const std::string& url, const std::string& folder) override;
-    void Set(std::optional<PackageRecord> record);
+    void Set(std::optional<DownloadFacts> record);
     std::vector<std::string> Added();  // "url|folder"
 
 private:
     std::mutex mutex_;
-    std::optional<PackageRecord> record_;
+    std::optional<DownloadFacts> record_;
     std::vector<std::string> added_;
 };
 
